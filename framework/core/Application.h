@@ -1,0 +1,58 @@
+#pragma once
+// The application object: Qt application ownership, message servicing and the exception handler.
+#include "framework/core/Component.h"
+
+#include <QIcon>
+#include <chrono>
+#include <memory>
+
+class QCoreApplication;
+
+using TExceptionEvent = std::function<void(TObject* Sender, const Exception& E)>;
+
+class TApplication : public TComponent {
+    Q_OBJECT
+public:
+    // Builds the Qt application a run needs; the GUI layer installs a factory for a GUI one.
+    using TQtAppFactory = std::function<std::unique_ptr<QCoreApplication>(int& argc, char** argv)>;
+    // Shows an exception's message; the GUI layer installs one that opens a message box.
+    using TExceptionPresenter = std::function<void(const String& Title, const String& Message)>;
+
+    Q_INVOKABLE explicit TApplication(TComponent* AOwner);
+    ~TApplication() override;
+
+    // Creates the Qt application unless the host already made one. Idempotent.
+    void Initialize(int& argc, char** argv);
+    void Initialize();
+    bool Initialized() const;
+
+    // Services pending Qt events. Cheap when called very often: it pumps at most once per PumpInterval.
+    void ProcessMessages();
+    void Run();        // runs the event loop until Terminate
+    void Terminate();
+    bool Terminated() const { return FTerminated; }
+
+    // Call from a catch block: reports the exception in flight through OnException, or shows it.
+    void HandleException(TObject* Sender);
+    void ShowException(const Exception& E);
+
+    String Title() const;
+    void SetTitle(const String& Value) { FTitle = Value; }
+    String ExeName() const;
+    QIcon Icon;
+    TExceptionEvent OnException;
+
+    static void SetQtAppFactory(TQtAppFactory Factory);
+    static void SetExceptionPresenter(TExceptionPresenter Presenter);
+    static constexpr std::chrono::microseconds PumpInterval{2000};
+
+private:
+    void PumpNow();
+
+    std::unique_ptr<QCoreApplication> FQtApp;
+    String FTitle;
+    bool FTerminated = false;
+    std::chrono::steady_clock::time_point FLastPump{};
+};
+
+extern TApplication* Application;

@@ -1,0 +1,49 @@
+#pragma once
+// TObject: run-time class information on top of moc, and the class registry that
+// lets form files create components and collection items from their class names.
+#include "framework/core/Exceptions.h"
+
+#include <QObject>
+
+class TObject;
+using TClass = const QMetaObject*;  // a class reference: moc's meta-object for the class
+
+class TObject : public QObject {
+    Q_OBJECT
+public:
+    TObject() = default;
+    ~TObject() override = default;
+    TObject(const TObject&) = delete;
+    TObject& operator=(const TObject&) = delete;
+
+    String ClassName() const { return metaObject()->className(); }
+    TClass ClassType() const { return metaObject(); }
+    bool InheritsFrom(TClass AClass) const { return AClass && metaObject()->inherits(AClass); }
+};
+
+template <class T>
+TClass ClassOf() { return &T::staticMetaObject; }
+
+inline String ClassNameOf(TClass AClass) { return AClass ? AClass->className() : "nil"; }
+
+// "is a" tests and checked casts; As raises EInvalidCast like the framework's "as".
+template <class T>
+bool Is(const TObject* Obj) { return dynamic_cast<const T*>(Obj) != nullptr; }
+
+template <class T>
+T* As(TObject* Obj)
+{
+    if (!Obj) return nullptr;
+    if (auto* t = dynamic_cast<T*>(Obj)) return t;
+    throw EInvalidCast("Invalid class typecast: " + Obj->ClassName() + " is not a " + ClassNameOf(ClassOf<T>()));
+}
+
+// Class registry. A class must be registered before a form file naming it can be read.
+void RegisterClass(TClass AClass);
+void UnRegisterClass(TClass AClass);
+TClass GetClass(const String& ClassName);   // nullptr when unknown
+TClass FindClass(const String& ClassName);  // raises EClassNotFound when unknown
+
+// Registers a class when its library is loaded.
+#define QEL_REGISTER_CLASS(T) \
+    static const bool qel_registered_##T = (RegisterClass(ClassOf<T>()), true)
