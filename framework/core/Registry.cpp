@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdlib>
+#include <filesystem>
 #include <mutex>
 #include <sstream>
 
@@ -54,14 +55,21 @@ TBaseFolder& BaseFolderState()
     return State;
 }
 
-// Relative entries are invalid in the XDG variables and are skipped.
-std::vector<String> XdgFolders(const char* Variable, const String& Fallback)
+// Relative paths are invalid in the XDG variables and are skipped.
+String XdgConfigHome()
+{
+    const char* Value = std::getenv("XDG_CONFIG_HOME");
+    return (Value && Value[0] == '/') ? String(Value) : QDir::homePath().toStdString() + "/.config";
+}
+
+std::vector<String> XdgConfigDirs()
 {
     std::vector<String> Folders;
-    std::istringstream In(std::getenv(Variable) ? std::getenv(Variable) : "");
+    const char* Value = std::getenv("XDG_CONFIG_DIRS");
+    std::istringstream In(Value ? Value : "");
     for (String Entry; std::getline(In, Entry, ':');)
         if (Entry.starts_with('/')) Folders.push_back(Entry);
-    if (Folders.empty()) Folders.push_back(Fallback);
+    if (Folders.empty()) Folders.push_back("/etc/xdg");
     return Folders;
 }
 
@@ -74,9 +82,7 @@ std::vector<String> RootFileNames(HKEY Root)
         const std::lock_guard Guard(Base.Lock);
         if (!Base.Folder.empty()) return {IncludeTrailingPathDelimiter(Base.Folder) + Name + ".ini"};
     }
-    std::vector<String> Folders = Root == HKEY_CURRENT_USER
-        ? std::vector<String>{XdgFolders("XDG_CONFIG_HOME", QDir::homePath().toStdString() + "/.config").front()}
-        : XdgFolders("XDG_CONFIG_DIRS", "/etc/xdg");
+    std::vector<String> Folders = Root == HKEY_CURRENT_USER ? std::vector<String>{XdgConfigHome()} : XdgConfigDirs();
     for (String& Folder : Folders) Folder = IncludeTrailingPathDelimiter(Folder) + "qel/registry/" + Name + ".ini";
     return Folders;
 }
@@ -104,6 +110,15 @@ std::optional<uint32_t> DwordOf(const String& Value)
     const char* End = Value.data() + Value.size();
     const auto [Stop, Error] = std::from_chars(Value.data() + DwordPrefix.size(), End, Result, 16);
     return (Error == std::errc() && Stop == End) ? std::optional(Result) : std::nullopt;
+}
+
+// Name, modification time and size: enough to notice an edited file.
+String FileStamp(const String& FileName)
+{
+    std::error_code Error;
+    const auto Time = std::filesystem::last_write_time(FileName, Error).time_since_epoch().count();
+    const auto Size = std::filesystem::file_size(FileName, Error);
+    return FileName + '\n' + std::to_string(Time) + '\n' + std::to_string(Size);
 }
 
 [[noreturn]] void RaiseInvalidType(const String& Name)
@@ -275,14 +290,16 @@ std::optional<String> TRegistry::FindValue(const String& Name) const
     return std::nullopt;
 }
 
-// Reloaded whenever the root, the base folder or the XDG variables point elsewhere.
+// Reloaded whenever the root, the base folder, the XDG variables or a file changed.
 const std::vector<std::unique_ptr<TRegistry::TKeyFile>>& TRegistry::Files() const
 {
     std::vector<String> Names = RootFileNames(FRootKey);
-    if (Names != FFileNames) {
+    std::vector<String> Stamps;
+    for (const String& Name : Names) Stamps.push_back(FileStamp(Name));
+    if (Stamps != FFileStamps) {
         FFiles.clear();
         for (const String& Name : Names) FFiles.push_back(std::make_unique<TKeyFile>(Name));
-        FFileNames = std::move(Names);
+        FFileStamps = std::move(Stamps);
     }
     return FFiles;
 }

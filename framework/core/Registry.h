@@ -11,10 +11,11 @@
 //   HKEY_CLASSES_ROOT.ini,     (default /etc/xdg); a key exists when any of them has it,
 //   HKEY_USERS.ini             and a value is read from the first that holds it.
 // SetBaseFolder(F) makes every root read F/<root name>.ini instead (tests, hosts).
+// A file is read again once it changes on disk.
 //
 //   [Software\Vendor\Product]      a section is a key's full path below its root;
 //   Path = /usr/sbin/sendmail      parent keys exist implicitly
-//   Count = dword:0000001f         an integer value, written as a .reg export does
+//   Count = dword:0000001f         an integer value: up to 8 hex digits after "dword:"
 //
 // An extension key may also have a section in HKEY_CLASSES_ROOT.ini: its values come
 // first, so a host can add or override types.
@@ -75,6 +76,6 @@ private:
     HKEY FRootKey = HKEY_CURRENT_USER;
     bool FKeyOpen = false;
     TKeyPath FPath;
-    mutable std::vector<String> FFileNames;  // what FFiles was loaded from
+    mutable std::vector<String> FFileStamps;  // the files FFiles was loaded from, as they were
     mutable std::vector<std::unique_ptr<TKeyFile>> FFiles;
 };

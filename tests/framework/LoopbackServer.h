@@ -129,6 +129,13 @@ public:
         return Take(FPending.size());
     }
 
+    // Waits without reading (the client's writes back up), ending early when the server stops.
+    void Pause(std::chrono::milliseconds Time)
+    {
+        pollfd p{FStopFd, POLLIN, 0};
+        ::poll(&p, 1, static_cast<int>(Time.count()));
+    }
+
     bool ClientClosed() const { return FClientClosed; }
     const std::string& Received() const { return FReceived; }  // every byte received, raw
 
@@ -149,7 +156,7 @@ private:
     bool Fill()
     {
         if (FFd < 0 || FClientClosed || !detail::WaitReady(FFd, POLLIN, FStopFd, TimeOut)) return false;
-        char buf[4096];
+        char buf[65536];
         ssize_t n = ::recv(FFd, buf, sizeof buf, 0);
         if (n <= 0) {
             FClientClosed = n == 0 || (errno != EAGAIN && errno != EINTR);

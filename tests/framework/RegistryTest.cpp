@@ -82,7 +82,8 @@ TEST(IniFile, ParsesSectionsKeysAndComments)
     EXPECT_EQ(Names, (std::vector<String>{"Software\\Vendor\\Product", "Other"}));
     EXPECT_TRUE(Ini.SectionExists("other"));
     Ini.ReadSection(S, Names);
-    EXPECT_EQ(Names, (std::vector<String>{"Name", "Quoted", "Count", "Hex", "Bad", "Flag", "Off", "Empty", "Semi", "Late"}));
+    EXPECT_EQ(Names,
+              (std::vector<String>{"Name", "Quoted", "Count", "Hex", "Bad", "Flag", "Off", "Empty", "Semi", "Late"}));
 
     const TIniFile Missing(Dir.filePath("none.ini").toStdString());
     Missing.ReadSections(Names);
@@ -137,7 +138,8 @@ TEST(Registry, IniBackedKeysAndValues)
     const TBaseFolderScope Scope(Dir.path());
     TRegistry Reg;
     EXPECT_EQ(Reg.RootKey(), HKEY_CURRENT_USER);
-    for (const String Key : {"Software", "software\\VENDOR", "\\Software\\Vendor\\Mail\\Profiles\\", "Software\\Vendor\\Other"})
+    for (const String Key :
+         {"Software", "software\\VENDOR", "\\Software\\Vendor\\Mail\\Profiles\\", "Software\\Vendor\\Other"})
         EXPECT_TRUE(Reg.KeyExists(Key)) << Key;
     for (const String Key : {"Soft", "Software\\Vend", "Software\\Vendor\\Mail\\Profiles\\Deeper", "Software\\New"}) {
         EXPECT_FALSE(Reg.KeyExists(Key)) << Key;
@@ -189,7 +191,8 @@ TEST(Registry, XdgFoldersAndTheirOrder)
     const QString Home = Dir.filePath("home"), First = Dir.filePath("sys1"), Second = Dir.filePath("sys2");
     WriteFile(Home + "/qel/registry/HKEY_CURRENT_USER.ini", "[Software\\A]\nWho=user\n");
     WriteFile(First + "/qel/registry/HKEY_LOCAL_MACHINE.ini", "[Software\\A]\nWho=first\n");
-    WriteFile(Second + "/qel/registry/HKEY_LOCAL_MACHINE.ini", "[Software\\A]\nWho=second\nOnlyHere=2\n[Software\\B]\n");
+    WriteFile(Second + "/qel/registry/HKEY_LOCAL_MACHINE.ini",
+              "[Software\\A]\nWho=second\nOnlyHere=2\n[Software\\B]\n");
     const TEnvScope HomeVar("XDG_CONFIG_HOME", Home);
     const TEnvScope DirsVar("XDG_CONFIG_DIRS", "relative/ignored:" + First + ":" + Second);
 

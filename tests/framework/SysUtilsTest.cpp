@@ -118,7 +118,8 @@ TEST(SysUtils, MulDivAndRounding)
     EXPECT_EQ(MulDiv(INT_MAX, 2, 1), -1);
 
     const std::vector<std::pair<double, int64_t>> Cases = {
-        {0.5, 0}, {1.5, 2}, {2.5, 2}, {-0.5, 0}, {-1.5, -2}, {-2.5, -2}, {2.5000001, 3}, {-2.6, -3}, {1e15 + 0.5, 1000000000000000}};
+        {0.5, 0},       {1.5, 2},  {2.5, 2}, {-0.5, 0}, {-1.5, -2}, {-2.5, -2},
+        {2.5000001, 3}, {-2.6, -3}, {1e15 + 0.5, 1000000000000000}};
     for (const auto& [Value, Expected] : Cases) EXPECT_EQ(RoundHalfEven(Value), Expected) << Value;
     EXPECT_THROW(RoundHalfEven(std::nan("")), EConvertError);
     EXPECT_THROW(RoundHalfEven(1e19), EConvertError);
@@ -157,12 +158,13 @@ TEST(DateUtils, EncodeAndDecodeDates)
     EXPECT_EQ(EncodeDate(2024, 2, 29), 45351.0);
     EXPECT_EQ(EncodeDate(1, 1, 1), -693593.0);
     for (auto [Y, M, D] : std::vector<std::tuple<Word, Word, Word>>{
-             {2023, 2, 29}, {1900, 2, 29}, {2024, 4, 31}, {2024, 13, 1}, {2024, 0, 1}, {2024, 1, 0}, {0, 1, 1}, {10000, 1, 1}})
+             {2023, 2, 29}, {1900, 2, 29}, {2024, 4, 31}, {2024, 13, 1},
+             {2024, 0, 1}, {2024, 1, 0}, {0, 1, 1}, {10000, 1, 1}})
         EXPECT_THROW(EncodeDate(Y, M, D), EConvertError) << Y << '-' << M << '-' << D;
 
     Word Y, M, D;
     for (TDateTime Day = EncodeDate(1, 1, 1); Day <= EncodeDate(9999, 12, 31); Day += 97) {
-        DecodeDate(Day + 0.75, Y, M, D);
+        DecodeDate(Day < 0 ? Day - 0.75 : Day + 0.75, Y, M, D);  // 18:00 on that day
         ASSERT_EQ(EncodeDate(Y, M, D), Day);
     }
     // Before the epoch the fraction still counts forward from midnight.
@@ -183,7 +185,8 @@ TEST(DateUtils, TimeRoundsToTheNearestMillisecond)
     Word Y, M, D, H, N, S, Ms;
     const TDateTime Base = EncodeDate(2100, 1, 1);
     for (int Total = 0; Total < 86400000; Total += 997) {
-        const Word Parts[] = {Word(Total / 3600000), Word(Total / 60000 % 60), Word(Total / 1000 % 60), Word(Total % 1000)};
+        const Word Parts[] = {Word(Total / 3600000), Word(Total / 60000 % 60), Word(Total / 1000 % 60),
+                              Word(Total % 1000)};
         DecodeTime(Base + EncodeTime(Parts[0], Parts[1], Parts[2], Parts[3]), H, N, S, Ms);
         ASSERT_EQ(std::vector<Word>({H, N, S, Ms}), std::vector<Word>(std::begin(Parts), std::end(Parts))) << Total;
     }

@@ -1,0 +1,17 @@
+#pragma once
+// QELMailClass: the common base of every mail component.
+#include "framework/core/Classes.h"
+
+using TQELAboutMailStr = String;  // at most 33 characters
+
+class TQELMailsComponent : public TComponent {
+    Q_OBJECT
+    Q_PROPERTY(String About MEMBER About STORED false)
+public:
+    Q_INVOKABLE explicit TQELMailsComponent(TComponent* AOwner);
+
+    // The component's one job; the base does nothing.
+    virtual bool Execute();
+
+    TQELAboutMailStr About;
+};

@@ -1,0 +1,154 @@
+// The Base64 line encoder and TQELSMTPMail::Base64Encode, which feeds it an attachment's file.
+#include "mail/Base64Encoder.h"
+
+#include "framework/core/Application.h"
+#include "framework/core/Streams.h"
+#include "mail/MailProgress.h"
+#include "mail/SMTPMail.h"
+
+#include <array>
+#include <cstring>
+#include <limits>
+#include <span>
+
+namespace {
+
+constexpr char Alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+
+// Every 12-bit value as its two characters: one lookup per half group instead of two.
+struct TPairTable {
+    char Pairs[4096][2];
+    constexpr TPairTable() : Pairs{}
+    {
+        for (int i = 0; i < 4096; ++i) {
+            Pairs[i][0] = Alphabet[i >> 6];
+            Pairs[i][1] = Alphabet[i & 63];
+        }
+    }
+};
+constexpr TPairTable PairTable;
+
+// 40 lines of 57 bytes: a block never splits a group, and progress comes per line.
+constexpr size_t BlockSize = 2280;
+
+// The attachment's file, trusted only as far as it delivers: a short read ends the input, so a
+// file that shrinks while it is read never lets stale buffer bytes into the message.
+class TAttachmentReader {
+public:
+    explicit TAttachmentReader(const String& Path)
+        : FStream(Path, fmOpenRead | fmShareDenyNone), FSize(std::max<int64_t>(0, FStream.Size()))
+    {
+    }
+
+    int64_t Size() const { return FSize; }
+    bool Ended() const { return FEnded; }
+
+    std::span<const uint8_t> Read(size_t Count)
+    {
+        const int64_t got = FStream.Read(FBuffer.data(), static_cast<int64_t>(Count));
+        const size_t n = got > 0 ? static_cast<size_t>(got) : 0;
+        FEnded = n < Count;
+        return {FBuffer.data(), n};
+    }
+
+private:
+    TFileStream FStream;
+    int64_t FSize;
+    bool FEnded = false;
+    std::array<uint8_t, BlockSize> FBuffer{};
+};
+
+// Block phase, tail and padding. Pump services the queue and tells whether to go on.
+template <typename TPump, typename TBlockSink, typename TTailSink>
+bool EncodeFile(TAttachmentReader& Reader, TPump&& Pump, TBlockSink&& OnBlockLine, TTailSink&& OnTailLine)
+{
+    TBase64LineEncoder encoder;
+    std::span<const uint8_t> data;
+    for (int64_t blocks = Reader.Size() / int64_t{BlockSize}; blocks > 0 && !Reader.Ended(); --blocks) {
+        if (!Pump()) return false;
+        data = Reader.Read(BlockSize);
+        data = data.subspan(encoder.Encode(data.data(), data.size(), OnBlockLine));
+    }
+    if (!Reader.Ended()) {
+        // The tail is short: one read, but the queue is still serviced before every group.
+        data = Reader.Read(static_cast<size_t>(Reader.Size() % int64_t{BlockSize}));
+        for (; data.size() >= 3; data = data.subspan(3)) {
+            if (!Pump()) return false;
+            encoder.Encode(data.data(), 3, OnTailLine);
+        }
+    }
+    encoder.Finish(data.data(), data.size(), OnTailLine);
+    return true;
+}
+
+int32_t BytesCountOf(int64_t Size)
+{
+    return static_cast<int32_t>(std::min<int64_t>(Size, std::numeric_limits<int32_t>::max()));
+}
+
+}  // namespace
+
+char* TBase64LineEncoder::EncodeGroups(const uint8_t* Data, size_t Groups, char* Out)
+{
+    for (; Groups > 0; --Groups, Data += 3, Out += 4) {
+        const uint32_t bits = (uint32_t{Data[0]} << 16) | (uint32_t{Data[1]} << 8) | Data[2];
+        std::memcpy(Out, PairTable.Pairs[bits >> 12], 2);
+        std::memcpy(Out + 2, PairTable.Pairs[bits & 0xFFF], 2);
+    }
+    return Out;
+}
+
+void TBase64LineEncoder::EncodePadded(const uint8_t* Data, size_t Count, char* Out)
+{
+    const uint32_t b1 = Count > 1 ? Data[1] : 0;
+    Out[0] = Alphabet[Data[0] >> 2];
+    Out[1] = Alphabet[((Data[0] & 3) << 4) | (b1 >> 4)];
+    Out[2] = Count > 1 ? Alphabet[(b1 & 15) << 2] : '=';
+    Out[3] = '=';
+}
+
+void TQELSMTPMail::Base64Encode(TQELAttachment* Attachment)
+{
+    auto lines = std::make_unique<TStringList>();
+    {
+        TAttachmentReader reader(Attachment->PhysFile);
+        const int64_t size = reader.Size();
+        DoEncodeStart(Attachment->PhysFile, BytesCountOf(size));
+        EncodePercent = 0;
+        TProgressThreshold next(CurrentAccount ? CurrentAccount->ProgressStep() : 0);
+        int64_t done = 0;
+        const auto onBlockLine = [&](const String& Line) {
+            lines->Add(Line);
+            done += TBase64LineEncoder::BytesPerLine;
+            EncodePercent = ProgressPercent(done, size);
+            if (next.Reached(EncodePercent)) DoEncodeProgress(EncodePercent);
+            Application->ProcessMessages();
+        };
+        const auto onTailLine = [&](const String& Line) { lines->Add(Line); };
+        const auto pump = [this] {
+            Application->ProcessMessages();
+            return !Aborted;
+        };
+        if (!EncodeFile(reader, pump, onBlockLine, onTailLine)) return;
+    }
+    if (EncodePercent < 100) DoEncodeProgress(100);
+    Application->ProcessMessages();
+    if (Aborted) return;
+    Attachment->EncodedLines = std::move(lines);
+    DoEncodeend();
+}
+
+void TQELSMTPMail::DoEncodeStart(const String& FileName, int32_t BytesCount)
+{
+    if (OnEncodeStart) OnEncodeStart(this, FileName, BytesCount);
+}
+
+void TQELSMTPMail::DoEncodeProgress(uint16_t Percent)
+{
+    if (OnEncodeProgress) OnEncodeProgress(this, Percent, CurrentItemIndex);
+}
+
+void TQELSMTPMail::DoEncodeend()
+{
+    if (OnEncodeend) OnEncodeend(this);
+}

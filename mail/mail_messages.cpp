@@ -1,0 +1,146 @@
+#include "mail/MailMessages.h"
+
+#include "framework/core/Application.h"
+#include "framework/core/Registry.h"
+#include "framework/core/SysUtils.h"
+#include "mail/MailHost.h"
+#include "mail/QELMailStrings.h"
+#include "mail/SMTPMail.h"
+
+QEL_REGISTER_CLASS(TQELAttachment);
+QEL_REGISTER_CLASS(TQELMessage);
+
+namespace {
+
+// The base constructor has already joined Collection by the time a type test fails, so the
+// item leaves again before the error goes out: a refused item must not stay behind.
+[[noreturn]] void Refuse(TCollectionItem* Item, const char* Needed)
+{
+    Item->SetCollection(nullptr);
+    throw EInvalidCast("Invalid class typecast: a " + Item->ClassName() + " needs " + Needed);
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- TQELAttachment
+
+TQELAttachment::TQELAttachment(TCollection* Collection) : TCollectionItem(Collection)
+{
+    auto* attachments = dynamic_cast<TQELAttachments*>(Collection);
+    FMessage = attachments ? attachments->Message() : nullptr;
+    if (!FMessage) Refuse(this, "a TQELAttachments owned by a TQELMessage");
+    Content = std::make_unique<TMemoryStream>();
+    EncodedLines = std::make_unique<TStringList>();
+}
+
+TQELAttachment::~TQELAttachment() = default;
+
+void TQELAttachment::SaveToFile(const String& FileName)
+{
+    try {
+        Content->SaveToFile(FileName);
+    } catch (...) {
+        Application->HandleException(this);
+    }
+}
+
+String TQELAttachment::GetDisplayName() const
+{
+    return QELMailStr::Attachment;
+}
+
+// ---------------------------------------------------------------- TQELAttachments
+
+TQELAttachments::TQELAttachments(TQELMessage* Message)
+    : TCollection(ClassOf<TQELAttachment>(), Message), FMessage(Message)
+{
+}
+
+TQELAttachment* TQELAttachments::Add(const String& FileName)
+{
+    auto* item = static_cast<TQELAttachment*>(TCollection::Add());
+    item->FileName = ExtractFileName(FileName);
+    item->PhysFile = FileName;
+    // A registry fault goes on to the caller; the item stays, named but without a type.
+    item->MimeType = GetMimetype(FileName);
+    return item;
+}
+
+String TQELAttachments::GetMimetype(const String& FileName)
+{
+    TRegistry reg;
+    reg.SetRootKey(HKEY_CLASSES_ROOT);
+    String result;
+    const String ext = ExtractFileExt(FileName);
+    // An empty key name would mean the root itself, which has no type to give.
+    if (!ext.empty() && reg.KeyExists(ext) && reg.OpenKey(ext, false)) {
+        result = reg.ReadString(QELMailStr::ContentTypeValue);
+        reg.CloseKey();
+    }
+    return result.empty() ? String(QELMailStr::DefaultMimeType) : result;
+}
+
+bool TQELAttachments::Delete(int Index)
+{
+    try {
+        TCollection::Delete(Index);
+        return true;
+    } catch (...) {
+        Application->HandleException(this);
+        return false;
+    }
+}
+
+// ---------------------------------------------------------------- TQELMessage
+
+TQELMessage::TQELMessage(TCollection* Collection) : TCollectionItem(Collection)
+{
+    auto* messages = dynamic_cast<TQELMessages*>(Collection);
+    FHost = messages ? messages->Host() : nullptr;
+    if (!FHost) Refuse(this, "a TQELMessages owned by a TQELMailHost");
+    FMessage = std::make_unique<TStringList>();
+    FAttachments = std::make_unique<TQELAttachments>(this);
+}
+
+TQELMessage::~TQELMessage() = default;
+
+String TQELMessage::GetDisplayName() const
+{
+    return Is<TQELSMTPMail>(FHost) ? QELMailStr::OutgoingMessage : QELMailStr::IncomingMessage;
+}
+
+void TQELMessage::SetMessage(TStrings* Value)
+{
+    FMessage->Assign(Value);
+}
+
+void TQELMessage::SetQELAttachments(TQELAttachments* Value)
+{
+    if (Value == FAttachments.get()) return;
+    // Copy into a scratch collection first: attachments cannot be copied, and a failed copy
+    // must leave this message's attachments as they were rather than emptied with a blank one.
+    TQELAttachments copy(this);
+    copy.Assign(Value);
+    FAttachments->BeginUpdate();
+    FAttachments->Clear();
+    while (copy.Count() > 0) copy.Items(0)->SetCollection(FAttachments.get());
+    FAttachments->EndUpdate();
+}
+
+// ---------------------------------------------------------------- TQELMessages
+
+TQELMessages::TQELMessages(TQELMailHost* Host) : TCollection(ClassOf<TQELMessage>(), Host), FHost(Host) {}
+
+bool TQELMessages::Delete(int Index)
+{
+    try {
+        TQELMessage* message = Items(Index);
+        // Lets a POP3 host forget the Message-ID, so the message is read again next time.
+        if (FHost) FHost->MessageDeleting(message);
+        TCollection::Delete(Index);
+        return true;
+    } catch (...) {
+        Application->HandleException(this);
+        return false;
+    }
+}

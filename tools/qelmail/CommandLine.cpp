@@ -1,0 +1,43 @@
+#include "CommandLine.h"
+
+#include <QFile>
+#include <iostream>
+#include <iterator>
+
+TServerAddress ParseServer(const QString& Text, int32_t DefaultPort)
+{
+    QString host = Text.trimmed();
+    int32_t port = DefaultPort;
+    const int colon = host.lastIndexOf(':');
+    const bool bracketed = host.startsWith('[');
+    // A bare IPv6 address has several colons and no port.
+    if (colon > 0 && (bracketed ? host.indexOf(']') < colon : host.count(':') == 1)) {
+        port = ParseInt(host.mid(colon + 1), "--server port", 1, 65535);
+        host = host.left(colon);
+    }
+    if (bracketed && host.endsWith(']')) host = host.mid(1, host.size() - 2);
+    if (host.isEmpty()) throw TUsageError("--server needs a host name");
+    return {host.toStdString(), port};
+}
+
+int32_t ParseInt(const QString& Text, const char* Option, int32_t Min, int32_t Max)
+{
+    bool ok = false;
+    const qlonglong v = Text.toLongLong(&ok);
+    if (!ok || v < Min || v > Max)
+        throw TUsageError(String(Option) + " must be a number from " + std::to_string(Min) + " to " + std::to_string(Max));
+    return static_cast<int32_t>(v);
+}
+
+String ReadWholeFile(const QString& FileName)
+{
+    QFile f(FileName);
+    if (!f.open(QIODevice::ReadOnly))
+        throw TUsageError("cannot read " + FileName.toStdString() + ": " + f.errorString().toStdString());
+    return f.readAll().toStdString();
+}
+
+String ReadStandardInput()
+{
+    return String(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
+}

@@ -1,0 +1,23 @@
+#pragma once
+// Small helpers the mail tool's commands share.
+#include "framework/core/Types.h"
+
+#include <QStringList>
+#include <stdexcept>
+
+// A command-line mistake: reported with the usage hint and exit code 2.
+class TUsageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+struct TServerAddress {
+    String Host;
+    int32_t Port;
+};
+
+// "host", "host:port" or "[v6addr]:port"; DefaultPort when none is given.
+TServerAddress ParseServer(const QString& Text, int32_t DefaultPort);
+int32_t ParseInt(const QString& Text, const char* Option, int32_t Min, int32_t Max);
+String ReadWholeFile(const QString& FileName);  // TUsageError naming the file when unreadable
+String ReadStandardInput();

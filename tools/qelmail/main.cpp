@@ -1,0 +1,40 @@
+// qelmail: a command-line mail tool on the qelmail components.
+#include "CommandLine.h"
+#include "SendCommand.h"
+#include "framework/core/Application.h"
+
+#include <QStringList>
+#include <cstdio>
+
+namespace {
+
+const char* Usage =
+    "usage: qelmail <command> [options]\n"
+    "commands:\n"
+    "  send    send a message with attachments through an SMTP server\n"
+    "run 'qelmail <command> --help' for the options of a command\n";
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    Application->Initialize(argc, argv);
+    Application->SetTitle("qelmail");
+    QStringList args;
+    for (int i = 2; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
+    const String command = argc > 1 ? argv[1] : "";
+    try {
+        if (command == "send") return RunSend(args);
+        if (command == "-h" || command == "--help" || command == "help") {
+            std::fputs(Usage, stdout);
+            return 0;
+        }
+        throw TUsageError(command.empty() ? "no command given" : "unknown command '" + command + "'");
+    } catch (const TUsageError& e) {
+        std::fprintf(stderr, "qelmail: %s\n%s", e.what(), Usage);
+        return 2;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "qelmail: %s\n", e.what());
+        return 1;
+    }
+}
