@@ -10,7 +10,6 @@ class TQELAttachment : public TCollectionItem {
     Q_OBJECT
     Q_PROPERTY(String FileName MEMBER FileName)
     Q_PROPERTY(String PhysFile MEMBER PhysFile)
-    Q_PROPERTY(String MimeType MEMBER MimeType)  // stored: a loaded attachment keeps its type
 public:
     // Collection must be a TQELAttachments owned by a TQELMessage (EInvalidCast otherwise).
     Q_INVOKABLE explicit TQELAttachment(TCollection* Collection);

@@ -33,7 +33,6 @@ public:
     // Takes the next bytes; true once the reply is complete.
     bool Feed(std::string_view Bytes);
     bool Complete() const { return FComplete; }
-    bool Empty() const { return FText.empty(); }
     const String& Text() const { return FText; }  // the whole reply as received
     String Status() const;                         // first three characters, trimmed, upper-cased
     String Message() const;                        // characters 4 to 67, trimmed

@@ -103,8 +103,11 @@ QVariant IntegralFromJson(const QMetaProperty& Prop, const QJsonValue& Json)
 std::vector<QMetaProperty> PublishedProperties(const QMetaObject* Meta)
 {
     std::vector<QMetaProperty> props;
-    for (int i = QObject::staticMetaObject.propertyCount(); i < Meta->propertyCount(); ++i)
-        props.push_back(Meta->property(i));
+    for (int i = QObject::staticMetaObject.propertyCount(); i < Meta->propertyCount(); ++i) {
+        const QMetaProperty p = Meta->property(i);
+        // A subclass may publish a property again (to change its storage): only its own counts.
+        if (Meta->indexOfProperty(p.name()) == i) props.push_back(p);
+    }
     return props;
 }
 

@@ -74,6 +74,10 @@ TEST(FormFiles, WritesOnlyWhatDiffersFromDefaultsAndNeverTheUnstored)
     EXPECT_EQ(text.find("never stored"), String::npos);
     const QJsonObject root = QJsonDocument::fromJson(QByteArray::fromStdString(text)).object()["root"].toObject();
     EXPECT_EQ(root["components"].toArray().size(), 3);  // the unnamed internal part stays out
+
+    TQuietThing quiet(nullptr);
+    quiet.SetCaption("not for the file");
+    EXPECT_EQ(ComponentToText(&quiet).find("not for the file"), String::npos);
 }
 
 TEST(FormFiles, RoundTripRebuildsTheTreeThroughSetters)

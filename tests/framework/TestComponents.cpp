@@ -3,6 +3,7 @@
 QEL_REGISTER_CLASS(TTestItem);
 QEL_REGISTER_CLASS(TPlainItem);
 QEL_REGISTER_CLASS(TTestThing);
+QEL_REGISTER_CLASS(TQuietThing);
 
 void TTestItem::Assign(TPersistent* Source)
 {

@@ -92,3 +92,11 @@ private:
     TTestThing* FBuddy = nullptr;
 };
 Q_DECLARE_OPERATORS_FOR_FLAGS(TTestThing::TOptions)
+
+// Publishes Caption again, without storage: the subclass's declaration is the one that counts.
+class TQuietThing : public TTestThing {
+    Q_OBJECT
+    Q_PROPERTY(String Caption READ Caption WRITE SetCaption STORED false)
+public:
+    Q_INVOKABLE explicit TQuietThing(TComponent* AOwner) : TTestThing(AOwner) {}
+};
