@@ -3,3 +3,4 @@
 #include "mail/MailHost.h"
 #include "mail/MailMessages.h"
 #include "mail/SMTPMail.h"
+#include "mail/POPMail.h"

@@ -1,0 +1,272 @@
+#include "mail/MailDecoders.h"
+
+#include "framework/core/Application.h"
+#include "mail/MailProgress.h"
+#include "mail/POPMail.h"
+#include "mail/QELMailStrings.h"
+
+#include <algorithm>
+#include <array>
+#include <memory>
+
+namespace {
+
+constexpr uint8_t NoValue = 0xFF;
+
+constexpr std::array<uint8_t, 256> MakeBase64Table()
+{
+    std::array<uint8_t, 256> table{};
+    table.fill(NoValue);
+    for (int i = 0; i < 26; ++i) {
+        table['A' + i] = static_cast<uint8_t>(i);
+        table['a' + i] = static_cast<uint8_t>(26 + i);
+    }
+    for (int i = 0; i < 10; ++i) table['0' + i] = static_cast<uint8_t>(52 + i);
+    table['+'] = 62;
+    table['/'] = 63;
+    table['='] = TBase64GroupDecoder::PadMarker;
+    return table;
+}
+
+constexpr std::array<uint8_t, 256> Base64Values = MakeBase64Table();
+
+char AsciiLower(char C) { return (C >= 'A' && C <= 'Z') ? static_cast<char>(C + ('a' - 'A')) : C; }
+
+// Reads a short run of decimal digits, blanks before them and a sign allowed; nothing else.
+bool ReadDecimal(std::string_view Text, int& Value)
+{
+    size_t i = 0;
+    while (i < Text.size() && Text[i] == ' ') ++i;
+    const bool negative = i < Text.size() && Text[i] == '-';
+    if (i < Text.size() && (Text[i] == '-' || Text[i] == '+')) ++i;
+    if (i == Text.size()) return false;
+    int value = 0;
+    for (; i < Text.size(); ++i) {
+        if (Text[i] < '0' || Text[i] > '9') return false;
+        value = value * 10 + (Text[i] - '0');
+    }
+    Value = negative ? -value : value;
+    return true;
+}
+
+// Makes room at the end of Stream, in one step, for the bytes that Lines of encoded text usually
+// give (three for every four characters), so that a large attachment does not grow its storage
+// again and again. The size itself stays as it was.
+void ReserveTail(TMemoryStream& Stream, std::span<const String> Lines)
+{
+    size_t characters = 0;
+    for (const String& line : Lines) characters += line.size();
+    const int64_t size = Stream.Size();
+    Stream.SetSize(size + static_cast<int64_t>(characters / 4 * 3));
+    Stream.SetSize(size);
+    Stream.Seek(0, soEnd);
+}
+
+// The decode events of one decoder run: start at construction, progress points, end on Finish.
+class TDecodeEvents {
+public:
+    TDecodeEvents(TQELPOPMail& Mail, TQELAttachment* Attachment, size_t LineCount) : FMail(Mail)
+    {
+        if (FMail.OnDecodeStart) FMail.OnDecodeStart(&FMail, Attachment->FileName, static_cast<int32_t>(LineCount));
+        FNext = TProgressThreshold(FMail.CurrentAccount ? FMail.CurrentAccount->ProgressStep() : 0);
+        FMail.DecodePercent = 0;
+    }
+
+    // Times progress points at one percentage: each may fire while the threshold lags behind.
+    void Point(uint16_t Percent, size_t Times)
+    {
+        FMail.DecodePercent = Percent;
+        for (; Times > 0 && FNext.Reached(Percent); --Times) Progress(Percent);
+        Application->ProcessMessages();
+    }
+
+    void Finish()
+    {
+        if (FMail.DecodePercent < 100) Progress(100);
+        if (FMail.OnDecodeEnd) FMail.OnDecodeEnd(&FMail);
+    }
+
+private:
+    void Progress(uint16_t Percent)
+    {
+        if (FMail.OnDecodeProgress) FMail.OnDecodeProgress(&FMail, Percent, FMail.CurrentItemIndex);
+    }
+
+    TQELPOPMail& FMail;
+    TProgressThreshold FNext{0};
+};
+
+}  // namespace
+
+// ---------------------------------------------------------------- TBase64GroupDecoder
+
+size_t TBase64GroupDecoder::Decode(std::string_view Line, uint8_t* Out, size_t& Groups)
+{
+    uint8_t* const start = Out;
+    Groups = 0;
+    const auto* text = reinterpret_cast<const uint8_t*>(Line.data());
+    const size_t size = Line.size();
+    for (size_t i = 0; i < size;) {
+        // Whole groups of plain alphabet characters, the bulk of any attachment, go four at a time.
+        for (; FFill == 0 && i + 4 <= size; i += 4, Out += 3, ++Groups) {
+            const uint32_t a = Base64Values[text[i]], b = Base64Values[text[i + 1]], c = Base64Values[text[i + 2]],
+                           d = Base64Values[text[i + 3]];
+            if ((a | b | c | d) >= PadMarker) break;
+            const uint32_t bits = (a << 18) | (b << 12) | (c << 6) | d;
+            Out[0] = static_cast<uint8_t>(bits >> 16);
+            Out[1] = static_cast<uint8_t>(bits >> 8);
+            Out[2] = static_cast<uint8_t>(bits);
+        }
+        if (i == size) break;
+        const uint8_t value = Base64Values[text[i++]];
+        if (value == NoValue) continue;
+        FGroup[FFill++] = value;
+        if (FFill < 4) continue;
+        Out += DecodeGroup(FGroup, Out);
+        FFill = 0;
+        ++Groups;
+    }
+    return static_cast<size_t>(Out - start);
+}
+
+size_t TBase64GroupDecoder::DecodeGroup(const uint8_t (&Group)[4], uint8_t* Out)
+{
+    // The pad tests run in this order, each on the values the one before left behind.
+    uint32_t g1 = Group[0], g2 = Group[1], g3 = Group[2], g4 = Group[3];
+    size_t n = 3;
+    if (g1 == PadMarker) n = 0;
+    if (g3 == PadMarker) {
+        g3 = 0;
+        g4 = 0;
+        n = 1;
+    }
+    if (g4 == PadMarker) {
+        g4 = 0;
+        n = 2;
+    }
+    const uint8_t bytes[3] = {static_cast<uint8_t>(g1 * 4 + g2 / 16), static_cast<uint8_t>((g2 % 16) * 16 + g3 / 4),
+                              static_cast<uint8_t>((g3 % 4) * 64 + g4)};
+    for (size_t i = 0; i < n; ++i) Out[i] = bytes[i];
+    return n;
+}
+
+// ---------------------------------------------------------------- TUULineDecoder
+
+uint8_t TUULineDecoder::Value(char C, bool& Bad)
+{
+    const auto code = static_cast<uint8_t>(C);
+    Bad = false;
+    if (code == '`' || code == ' ') return 0;
+    if (code > ' ' && code <= '_') return static_cast<uint8_t>(code - 0x20);
+    Bad = true;
+    return 0;
+}
+
+size_t TUULineDecoder::Decode(std::string_view Line, uint8_t* Out, size_t& BadChars)
+{
+    BadChars = 0;
+    bool bad = false;
+    const size_t announced = Line.empty() ? 0 : Value(Line[0], bad);
+    BadChars += bad;
+    // A full line decodes 60 positions even when its trailing blanks were lost in transport.
+    size_t chars = announced * 4 / 3;
+    if (chars != MaxChars) chars = Line.empty() ? 0 : std::min(Line.size() - 1, MaxChars);
+    uint8_t values[MaxChars] = {};
+    for (size_t i = 0; i < chars && i + 1 < Line.size(); ++i) {
+        values[i] = Value(Line[i + 1], bad);
+        BadChars += bad;
+    }
+    const size_t bytes = std::min(announced, MaxBytes);
+    for (size_t i = 0, v = 0; i < bytes; i += 3, v += 4) {
+        const uint32_t bits = (uint32_t{values[v]} << 18) | (uint32_t{values[v + 1]} << 12) |
+                              (uint32_t{values[v + 2]} << 6) | values[v + 3];
+        const uint8_t group[3] = {static_cast<uint8_t>(bits >> 16), static_cast<uint8_t>(bits >> 8),
+                                  static_cast<uint8_t>(bits)};
+        for (size_t k = 0; k < 3 && i + k < bytes; ++k) Out[i + k] = group[k];
+    }
+    return bytes;
+}
+
+// ---------------------------------------------------------------- TUUBeginFinder
+
+bool TUUBeginFinder::IsBeginLine(std::string_view Line, String& FileName)
+{
+    if (Line.size() <= 10) return false;
+    static constexpr std::string_view begin = "begin";
+    for (size_t i = 0; i < begin.size(); ++i)
+        if (AsciiLower(Line[i]) != begin[i]) return false;
+    int mode = 0;
+    // The octal mode is read as if it were decimal; 777 itself is refused.
+    if (!ReadDecimal(Line.substr(6, 3), mode) || mode >= 777) return false;
+    FileName = String(Line.substr(10, NameLength));
+    return true;
+}
+
+// ---------------------------------------------------------------- driving the decoders
+
+void Base64DecodeLines(TQELPOPMail& Mail, TQELAttachment* Attachment, std::span<const String> Lines)
+{
+    TDecodeEvents events(Mail, Attachment, Lines.size());
+    TMemoryStream& content = *Attachment->Content;
+    ReserveTail(content, Lines);
+    TBase64GroupDecoder decoder;
+    String bytes;
+    for (size_t i = 0; i < Lines.size(); ++i) {
+        if (Lines[i].empty()) continue;
+        bytes.resize(TBase64GroupDecoder::MaxBytesFor(Lines[i].size()));
+        size_t groups = 0;
+        const size_t n = decoder.Decode(Lines[i], reinterpret_cast<uint8_t*>(bytes.data()), groups);
+        if (n > 0) content.WriteBuffer(bytes.data(), static_cast<int64_t>(n));
+        // The percentage is the same for every group of a line, so one pass over them serves.
+        if (groups > 0)
+            events.Point(ProgressPercent(static_cast<int64_t>(i), static_cast<int64_t>(Lines.size())), groups);
+    }
+    events.Finish();
+}
+
+void UUDecodeLines(TQELPOPMail& Mail, TQELAttachment* Attachment, std::span<const String> Lines)
+{
+    TDecodeEvents events(Mail, Attachment, Lines.size());
+    try {
+        auto output = std::make_unique<TMemoryStream>();
+        const size_t count = Lines.size();
+        ReserveTail(*output, Lines);
+        uint8_t bytes[TUULineDecoder::MaxBytes];
+        for (size_t r = 1; r < count;) {
+            size_t bad = 0;
+            const size_t n = TUULineDecoder::Decode(Lines[r], bytes, bad);
+            for (; bad > 0; --bad) Mail.HandleServerResponse("-ERR", QELMailStr::InvalidMessageFormat, true);
+            output->WriteBuffer(bytes, static_cast<int64_t>(n));
+            events.Point(ProgressPercent(static_cast<int64_t>(r), static_cast<int64_t>(count)), 1);
+            if (++r == count || Lines[r] == "end" || Lines[r] == "`") break;
+        }
+        Attachment->Content = std::move(output);
+    } catch (...) {
+        events.Finish();
+        throw;
+    }
+    events.Finish();
+}
+
+// ---------------------------------------------------------------- TQELPOPMail
+
+void TQELPOPMail::Base64Decode(TQELAttachment* Attachment)
+{
+    const std::vector<String> lines = Attachment->EncodedLines->ToVector();
+    Base64DecodeLines(*this, Attachment, lines);
+}
+
+void TQELPOPMail::UUDecode(TQELAttachment* Attachment)
+{
+    const std::vector<String> lines = Attachment->EncodedLines->ToVector();
+    UUDecodeLines(*this, Attachment, lines);
+}
+
+bool TQELPOPMail::GetUUAttachments(TStrings* Lines, int32_t& Index, String& FileName)
+{
+    if (!Lines || Lines->Count() == 0) return false;
+    const int32_t count = Lines->Count();
+    for (Index = 0; Index < count; ++Index)
+        if (TUUBeginFinder::IsBeginLine(Lines->Get(Index), FileName)) return true;
+    return false;
+}
