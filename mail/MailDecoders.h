@@ -5,11 +5,11 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <span>
 #include <string_view>
 
 class TQELPOPMail;
 class TQELAttachment;
+class TStringList;
 
 // Base64 (MIME alphabet) whose group of four values runs on across lines. Characters outside the
 // alphabet take no place in a group; "=" takes a place as the pad marker.
@@ -60,7 +60,7 @@ public:
     static bool IsBeginLine(std::string_view Line, String& FileName);
 };
 
-// TQELPOPMail's Base64Decode and UUDecode, with its events, on Lines that equal the attachment's
-// EncodedLines: the parser hands over the lines it holds and spares copying each one back out.
-void Base64DecodeLines(TQELPOPMail& Mail, TQELAttachment* Attachment, std::span<const String> Lines);
-void UUDecodeLines(TQELPOPMail& Mail, TQELAttachment* Attachment, std::span<const String> Lines);
+// TQELPOPMail's Base64Decode and UUDecode, with their events, on an attachment's EncodedLines
+// read in place: a large attachment is never copied line by line to be decoded.
+void Base64DecodeLines(TQELPOPMail& Mail, TQELAttachment* Attachment, const TStringList& Lines);
+void UUDecodeLines(TQELPOPMail& Mail, TQELAttachment* Attachment, const TStringList& Lines);

@@ -35,6 +35,8 @@ public:
     // a new message of Messages: header fields, duplicate check, body, attachments, AfterRetrieve.
     // HeaderOnly tells what was asked for (TOP): only then is a multipart body left unsplit.
     void ParseRetrievedMessage(uint16_t Number, TStringList& Lines, bool HeaderOnly);
+    // The same, taking the lines over: a large message is never held twice.
+    void ParseRetrievedMessage(uint16_t Number, std::vector<String>&& Lines, bool HeaderOnly);
 
     int32_t CurrentItemIndex = 0;
     TQELMailSessionState SessionState = Authorization;

@@ -52,10 +52,10 @@ bool ReadDecimal(std::string_view Text, int& Value)
 // Makes room at the end of Stream, in one step, for the bytes that Lines of encoded text usually
 // give (three for every four characters), so that a large attachment does not grow its storage
 // again and again. The size itself stays as it was.
-void ReserveTail(TMemoryStream& Stream, std::span<const String> Lines)
+void ReserveTail(TMemoryStream& Stream, const TStringList& Lines)
 {
     size_t characters = 0;
-    for (const String& line : Lines) characters += line.size();
+    for (int i = 0; i < Lines.Count(); ++i) characters += Lines.Line(i).size();
     const int64_t size = Stream.Size();
     Stream.SetSize(size + static_cast<int64_t>(characters / 4 * 3));
     Stream.SetSize(size);
@@ -204,41 +204,43 @@ bool TUUBeginFinder::IsBeginLine(std::string_view Line, String& FileName)
 
 // ---------------------------------------------------------------- driving the decoders
 
-void Base64DecodeLines(TQELPOPMail& Mail, TQELAttachment* Attachment, std::span<const String> Lines)
+void Base64DecodeLines(TQELPOPMail& Mail, TQELAttachment* Attachment, const TStringList& Lines)
 {
-    TDecodeEvents events(Mail, Attachment, Lines.size());
+    const auto count = static_cast<size_t>(Lines.Count());
+    TDecodeEvents events(Mail, Attachment, count);
     TMemoryStream& content = *Attachment->Content;
     ReserveTail(content, Lines);
     TBase64GroupDecoder decoder;
     String bytes;
-    for (size_t i = 0; i < Lines.size(); ++i) {
-        if (Lines[i].empty()) continue;
-        bytes.resize(TBase64GroupDecoder::MaxBytesFor(Lines[i].size()));
+    for (size_t i = 0; i < count; ++i) {
+        const String& line = Lines.Line(static_cast<int>(i));
+        if (line.empty()) continue;
+        bytes.resize(TBase64GroupDecoder::MaxBytesFor(line.size()));
         size_t groups = 0;
-        const size_t n = decoder.Decode(Lines[i], reinterpret_cast<uint8_t*>(bytes.data()), groups);
+        const size_t n = decoder.Decode(line, reinterpret_cast<uint8_t*>(bytes.data()), groups);
         if (n > 0) content.WriteBuffer(bytes.data(), static_cast<int64_t>(n));
         // The percentage is the same for every group of a line, so one pass over them serves.
-        if (groups > 0)
-            events.Point(ProgressPercent(static_cast<int64_t>(i), static_cast<int64_t>(Lines.size())), groups);
+        if (groups > 0) events.Point(ProgressPercent(static_cast<int64_t>(i), static_cast<int64_t>(count)), groups);
     }
     events.Finish();
 }
 
-void UUDecodeLines(TQELPOPMail& Mail, TQELAttachment* Attachment, std::span<const String> Lines)
+void UUDecodeLines(TQELPOPMail& Mail, TQELAttachment* Attachment, const TStringList& Lines)
 {
-    TDecodeEvents events(Mail, Attachment, Lines.size());
+    const auto count = static_cast<size_t>(Lines.Count());
+    TDecodeEvents events(Mail, Attachment, count);
     try {
         auto output = std::make_unique<TMemoryStream>();
-        const size_t count = Lines.size();
         ReserveTail(*output, Lines);
         uint8_t bytes[TUULineDecoder::MaxBytes];
         for (size_t r = 1; r < count;) {
             size_t bad = 0;
-            const size_t n = TUULineDecoder::Decode(Lines[r], bytes, bad);
+            const size_t n = TUULineDecoder::Decode(Lines.Line(static_cast<int>(r)), bytes, bad);
             for (; bad > 0; --bad) Mail.HandleServerResponse("-ERR", QELMailStr::InvalidMessageFormat, true);
             output->WriteBuffer(bytes, static_cast<int64_t>(n));
             events.Point(ProgressPercent(static_cast<int64_t>(r), static_cast<int64_t>(count)), 1);
-            if (++r == count || Lines[r] == "end" || Lines[r] == "`") break;
+            if (++r == count || Lines.Line(static_cast<int>(r)) == "end" || Lines.Line(static_cast<int>(r)) == "`")
+                break;
         }
         Attachment->Content = std::move(output);
     } catch (...) {
@@ -252,14 +254,12 @@ void UUDecodeLines(TQELPOPMail& Mail, TQELAttachment* Attachment, std::span<cons
 
 void TQELPOPMail::Base64Decode(TQELAttachment* Attachment)
 {
-    const std::vector<String> lines = Attachment->EncodedLines->ToVector();
-    Base64DecodeLines(*this, Attachment, lines);
+    Base64DecodeLines(*this, Attachment, *Attachment->EncodedLines);
 }
 
 void TQELPOPMail::UUDecode(TQELAttachment* Attachment)
 {
-    const std::vector<String> lines = Attachment->EncodedLines->ToVector();
-    UUDecodeLines(*this, Attachment, lines);
+    UUDecodeLines(*this, Attachment, *Attachment->EncodedLines);
 }
 
 bool TQELPOPMail::GetUUAttachments(TStrings* Lines, int32_t& Index, String& FileName)

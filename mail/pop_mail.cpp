@@ -7,13 +7,17 @@
 
 #include <QPointer>
 
+#include <algorithm>
+#include <memory>
+
 QEL_REGISTER_CLASS(TQELPOPMail);
 
 namespace {
 
 // A server that stays silent for this many of the account's waits in a row has gone away.
 constexpr int MaxSilentWaits = 10;
-constexpr int ChunkBytes = 1024;
+// Large reads: a big mailbox then costs a few thousand reads and events, not one per kilobyte.
+constexpr size_t ChunkBytes = PopProtocol::TReply::MaxTextBytes;
 
 bool SessionOpen(const TQELMailHost& Host)
 {
@@ -24,7 +28,7 @@ bool SessionOpen(const TQELMailHost& Host)
 // servicing the queue between empty waits. False when not a byte arrived.
 bool ReadReply(TQELMailHost& Host, PopProtocol::TReply& Reply)
 {
-    char buffer[ChunkBytes];
+    const auto buffer = std::make_unique_for_overwrite<char[]>(ChunkBytes);
     int silentWaits = 0;
     while (!Reply.Complete() && SessionOpen(Host) && silentWaits < MaxSilentWaits) {
         if (!Host.SocketStream->WaitForData(Host.SocketStream->TimeOut())) {
@@ -35,11 +39,13 @@ bool ReadReply(TQELMailHost& Host, PopProtocol::TReply& Reply)
         silentWaits = 0;
         int n = 0;
         try {
-            n = Host.SocketStream->Read(buffer, sizeof buffer);
+            // No more than the reply can still hold, so that no byte read is dropped.
+            const size_t room = ChunkBytes - std::min(Reply.Text().size(), ChunkBytes);
+            n = Host.SocketStream->Read(buffer.get(), static_cast<int>(room));
         } catch (const ESocketError&) {
             break;  // the socket's error notice has reported it and closed the connection
         }
-        if (n > 0) Reply.Feed({buffer, static_cast<size_t>(n)});
+        if (n > 0) Reply.Feed({buffer.get(), static_cast<size_t>(n)});
     }
     return !Reply.Text().empty();
 }

@@ -169,14 +169,15 @@ struct TRetrievedText {
     TLines Body;
 };
 
-TRetrievedText SplitText(const TStringList& Lines)
+// The lines move on to Header and Body: a large message is held once, not once per stage.
+TRetrievedText SplitText(TLines&& Lines)
 {
-    TLines all = Lines.ToVector();
     TRetrievedText text;
-    const auto empty = std::find_if(all.begin(), all.end(), [](const String& l) { return l.empty(); });
-    const auto bodyStart = empty == all.end() ? all.begin() : std::next(empty);
-    text.Header.assign(std::make_move_iterator(all.begin()), std::make_move_iterator(bodyStart));
-    text.Body.assign(std::make_move_iterator(bodyStart), std::make_move_iterator(all.end()));
+    const auto empty = std::find_if(Lines.begin(), Lines.end(), [](const String& l) { return l.empty(); });
+    const auto bodyStart = empty == Lines.end() ? Lines.begin() : std::next(empty);
+    text.Header.assign(std::make_move_iterator(Lines.begin()), std::make_move_iterator(bodyStart));
+    Lines.erase(Lines.begin(), bodyStart);
+    text.Body = std::move(Lines);
     for (String& line : text.Body)
         if (line.size() > 1 && line[0] == '.') line.erase(0, 1);
     return text;
@@ -220,8 +221,8 @@ void TakeUUBlocks(TQELPOPMail& Mail, TQELMessage& Message, TLines& Body)
         for (; i < Body.size() && (block.empty() || !IsEndLine(Body[i])); ++i)
             if (!Body[i].empty()) block.push_back(std::move(Body[i]));
         TQELAttachment* attachment = Message.Attachments()->Add(CleanFileName(name));
-        AddLines(*attachment->EncodedLines, block);
-        UUDecodeLines(Mail, attachment, block);
+        attachment->EncodedLines->AddMoved(std::move(block));
+        UUDecodeLines(Mail, attachment, *attachment->EncodedLines);
     }
     Body = std::move(kept);
 }
@@ -279,7 +280,8 @@ size_t AttachmentDataStart(const TLines& Part, bool Encoded)
     return i;
 }
 
-void TakeAttachment(TQELPOPMail& Mail, TQELMessage& Message, const TLines& Part, const String& Encoding,
+// Part's data lines move into the attachment: Part is spent afterwards.
+void TakeAttachment(TQELPOPMail& Mail, TQELMessage& Message, TLines& Part, const String& Encoding,
                     const String& ContentType, String Name)
 {
     if (Name.empty()) Name = Trim(Message.Subject);
@@ -288,23 +290,27 @@ void TakeAttachment(TQELPOPMail& Mail, TQELMessage& Message, const TLines& Part,
     TQELAttachment* attachment = Message.Attachments()->Add(Name);
     const bool base64 = Encoding == "BASE64", uu = Encoding == "X-UUENCODE";
     const size_t start = AttachmentDataStart(Part, base64 || uu);
-    const TLineSpan data(Part.data() + start, Part.size() - start);
     if (base64 || uu) {
-        AddLines(*attachment->EncodedLines, data);
+        Part.erase(Part.begin(), Part.begin() + static_cast<std::ptrdiff_t>(start));
+        attachment->EncodedLines->AddMoved(std::move(Part));
         if (base64)
-            Base64DecodeLines(Mail, attachment, data);
+            Base64DecodeLines(Mail, attachment, *attachment->EncodedLines);
         else
-            UUDecodeLines(Mail, attachment, data);
+            UUDecodeLines(Mail, attachment, *attachment->EncodedLines);
         return;
     }
+    const TLineSpan data(Part.data() + start, Part.size() - start);
     // The blank line before the next delimiter goes; a last line with text is content, kept.
     const size_t keep = !data.empty() && data.back().empty() ? data.size() - 1 : data.size();
+    size_t bytes = 0;
+    for (const String& line : data.first(keep)) bytes += line.size() + 2;
     String raw;
-    for (const String& line : data.first(keep)) raw += line + "\r\n";
+    raw.reserve(bytes);
+    for (const String& line : data.first(keep)) raw.append(line).append("\r\n");
     attachment->Content->WriteString(raw);
 }
 
-void TakePart(TQELPOPMail& Mail, TQELMessage& Message, const TLines& Part)
+void TakePart(TQELPOPMail& Mail, TQELMessage& Message, TLines& Part)
 {
     const size_t blank = static_cast<size_t>(std::find(Part.begin(), Part.end(), String()) - Part.begin());
     const TLineSpan header(Part.data(), blank);
@@ -334,8 +340,12 @@ void TakeMultipart(TQELPOPMail& Mail, TQELMessage& Message, TLineSpan Header, TL
     const auto first = std::find_if(Body.begin(), Body.end(),
                                     [&](const String& Line) { return Line.find(delimiter) != String::npos; });
     if (first == Body.end()) return ReportInvalidFormat(Mail);
-    for (const TLines& part : SplitParts(Body, static_cast<size_t>(first - Body.begin()), delimiter))
+    std::vector<TLines> parts = SplitParts(Body, static_cast<size_t>(first - Body.begin()), delimiter);
+    TLines().swap(Body);  // only moved-from lines are left
+    for (TLines& part : parts) {
         TakePart(Mail, Message, part);
+        TLines().swap(part);  // each part's storage goes as soon as it is taken
+    }
 }
 
 }  // namespace
@@ -366,10 +376,15 @@ bool TQELPOPMail::FindInStringListCS(const String& Key, TStrings* Lines, int32_t
 
 void TQELPOPMail::ParseRetrievedMessage(uint16_t Number, TStringList& Lines, bool HeaderOnly)
 {
+    ParseRetrievedMessage(Number, Lines.ToVector(), HeaderOnly);
+}
+
+void TQELPOPMail::ParseRetrievedMessage(uint16_t Number, std::vector<String>&& Lines, bool HeaderOnly)
+{
     TQELMessage* message = Messages()->Add();
     message->Account = CurrentAccount;
     message->MessageNumber = Number;
-    TRetrievedText text = SplitText(Lines);
+    TRetrievedText text = SplitText(std::move(Lines));
     ReadFrom(*message, text.Header);
     String id;
     if (HeaderValue(text.Header, "MESSAGE-ID:", 13, 127, id)) message->MessageId = Trim(id);

@@ -57,14 +57,22 @@ String TReply::Message() const
 size_t TTerminatorSearch::Feed(std::string_view Chunk)
 {
     if (FFound) return 0;
-    const String text = FTail + String(Chunk);
-    const size_t at = text.find(Terminator);
+    const size_t keep = Terminator.size() - 1;
+    // Only a terminator that starts in the tail needs the tail joined to the chunk's first bytes;
+    // the rest of the chunk is searched where it lies, never copied.
+    const String head = FTail + String(Chunk.substr(0, keep));
+    size_t at = head.find(Terminator);
     if (at != String::npos) {
         FFound = true;
         return at + Terminator.size() - FTail.size();
     }
-    const size_t keep = Terminator.size() - 1;
-    FTail = text.size() > keep ? text.substr(text.size() - keep) : text;
+    at = Chunk.find(Terminator);
+    if (at != std::string_view::npos) {
+        FFound = true;
+        return at + Terminator.size();
+    }
+    FTail = Chunk.size() >= keep ? String(Chunk.substr(Chunk.size() - keep))
+                                 : head.substr(head.size() - std::min(head.size(), keep));
     return Chunk.size();
 }
 

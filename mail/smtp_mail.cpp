@@ -138,8 +138,8 @@ bool TQELSMTPMail::SendMessage(TQELMessage* Message)
     if (!Message) return false;
     CurrentItemIndex = Message->MessageNumber;
     Message->Date = GetSMTPDate();
-    std::unique_ptr<TStringList> lines = InitializeMessage(Message);
-    if (Aborted || !lines) return false;
+    const std::unique_ptr<TQELComposedText> text = ComposeMessage(Message);
+    if (Aborted || !text) return false;
     DoOnBeforeSend();
     // C: MAIL FROM:<a@x>  S: 250 OK
     SendSocketText(SmtpProtocol::MailFrom(Message->FromMail));
@@ -148,7 +148,7 @@ bool TQELSMTPMail::SendMessage(TQELMessage* Message)
     // C: DATA  S: 354 Start mail input
     SendSocketText(SmtpProtocol::Data());
     GetSocketText();
-    if (!Expect("354", eeGeneral) || !SendText(*lines)) return false;
+    if (!Expect("354", eeGeneral) || !SendText(*text)) return false;
     // C: <CR LF>.<CR LF>  S: 250 OK queued
     SendSocketText(SmtpProtocol::EndOfText());
     GetSocketText();
@@ -196,26 +196,30 @@ bool TQELSMTPMail::SendRecipients(const String& SendTo)
     return true;
 }
 
-bool TQELSMTPMail::SendText(const TStringList& Lines)
+bool TQELSMTPMail::SendText(const TQELComposedText& Text)
 {
     TProgressThreshold threshold(CurrentAccount ? CurrentAccount->ProgressStep() : 0);
-    const int count = Lines.Count();
+    const int count = Text.Count();
     // Without a pause, lines go out in blocks: one write per line would cost a system call each.
     constexpr size_t BlockSize = 64 * 1024;
     String pending;
-    for (int i = 0; i < count; ++i) {
-        pending += SmtpProtocol::TextLine(Lines.Get(i));
+    pending.reserve(BlockSize + 1024);
+    int sent = 0;
+    const bool completed = Text.ForEachLine([&](const String& Line) {
+        pending += SmtpProtocol::TextLine(Line);
         if (FLinePause > 0 || pending.size() >= BlockSize) {
             SendSocketText(pending);
             pending.clear();
         }
         // Of the lines sent before this one: the last line reports below 100, the end of text 100.
-        SendPercent = ProgressPercent(i, count);
+        SendPercent = ProgressPercent(sent++, count);
         if (threshold.Reached(SendPercent)) DoSendProgress(SendPercent);
         Application->ProcessMessages();
         if (Aborted) return false;
         if (FLinePause > 0) std::this_thread::sleep_for(std::chrono::milliseconds(FLinePause));
-    }
+        return true;
+    });
+    if (!completed) return false;
     if (!pending.empty()) SendSocketText(pending);
     return true;
 }

@@ -30,11 +30,29 @@ String WithoutCR(String Line)
     return Line;
 }
 
+// Appended rather than `"literal" + String&&`, on which GCC 12 warns falsely (-Wrestrict).
+String Command(const char* Verb, const String& Argument, const char* Close = "")
+{
+    String out(Verb);
+    out += WithoutLineBreaks(Argument);
+    out += Close;
+    out += CRLF;
+    return out;
+}
+
+String Bracketed(const String& S)
+{
+    String out(1, '<');
+    out += S;
+    out += '>';
+    return out;
+}
+
 }  // namespace
 
-String Helo(const String& LocalHost) { return "HELO " + WithoutLineBreaks(LocalHost) + CRLF; }
-String MailFrom(const String& Address) { return "MAIL FROM:<" + WithoutLineBreaks(Address) + ">" + CRLF; }
-String RcptTo(const String& Recipient) { return "RCPT TO:" + WithoutLineBreaks(Recipient) + CRLF; }
+String Helo(const String& LocalHost) { return Command("HELO ", LocalHost); }
+String MailFrom(const String& Address) { return Command("MAIL FROM:<", Address, ">"); }
+String RcptTo(const String& Recipient) { return Command("RCPT TO:", Recipient); }
 String Data() { return String("DATA") + CRLF; }
 String Quit() { return String("QUIT") + CRLF; }
 String TextLine(const String& Line)
@@ -65,9 +83,9 @@ std::vector<String> SplitRecipients(const String& SendTo)
     std::vector<String> recipients;
     String rest = Trim(SendTo);
     for (size_t semicolon; (semicolon = rest.find(';')) != String::npos; rest.erase(0, semicolon + 1))
-        recipients.push_back("<" + Trim(rest.substr(0, semicolon)) + ">");
+        recipients.push_back(Bracketed(Trim(rest.substr(0, semicolon))));
     if (!rest.empty())
-        recipients.push_back("<" + Trim(rest) + ">");
+        recipients.push_back(Bracketed(Trim(rest)));
     // The elements travel as one ","-joined list, so a "," inside an element splits it as well.
     std::vector<String> arguments;
     for (const String& element : recipients) {

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <cstdio>
+#include <ctime>
 
 namespace {
 
@@ -62,8 +63,11 @@ bool TApplication::Initialized() const { return QCoreApplication::instance() != 
 void TApplication::ProcessMessages()
 {
     // Callers pump per line or per byte group: only a clock read when nothing is due.
-    const auto now = std::chrono::steady_clock::now();
-    if (now - FLastPump < PumpInterval) return;
+    // The coarse clock is a plain memory read (a few ns); its tick of a few ms is fine for pumping.
+    timespec ts{};
+    ::clock_gettime(CLOCK_MONOTONIC_COARSE, &ts);
+    const int64_t now = static_cast<int64_t>(ts.tv_sec) * 1'000'000'000 + ts.tv_nsec;
+    if (now - FLastPump < PumpIntervalNs) return;
     FLastPump = now;
     PumpNow();
 }

@@ -3,7 +3,6 @@
 #include "framework/core/Component.h"
 
 #include <QIcon>
-#include <chrono>
 #include <memory>
 
 class QCoreApplication;
@@ -44,7 +43,7 @@ public:
 
     static void SetQtAppFactory(TQtAppFactory Factory);
     static void SetExceptionPresenter(TExceptionPresenter Presenter);
-    static constexpr std::chrono::microseconds PumpInterval{2000};
+    static constexpr int64_t PumpIntervalNs = 2'000'000;
 
 private:
     void PumpNow();
@@ -52,7 +51,7 @@ private:
     std::unique_ptr<QCoreApplication> FQtApp;
     String FTitle;
     bool FTerminated = false;
-    std::chrono::steady_clock::time_point FLastPump{};
+    int64_t FLastPump = 0;  // coarse monotonic time of the last pump, in ns
 };
 
 extern TApplication* Application;

@@ -313,6 +313,28 @@ void TStringList::SetText(const String& Value)
     EndUpdate();
 }
 
+const String& TStringList::Line(int Index) const
+{
+    CheckIndex(Index, Count());
+    return FList[static_cast<size_t>(Index)].Text;
+}
+
+void TStringList::AddMoved(std::vector<String>&& Lines)
+{
+    std::vector<String> lines = std::move(Lines);  // the caller's vector is left empty either way
+    if (lines.empty()) return;
+    BeginUpdate();
+    if (FSorted) {
+        for (const String& s : lines) Add(s);
+    } else {
+        Changing();
+        FList.reserve(FList.size() + lines.size());
+        for (String& s : lines) FList.push_back(Item{std::move(s), nullptr});
+        Changed();
+    }
+    EndUpdate();
+}
+
 bool TStringList::Find(const String& S, int& Index) const
 {
     // Lower bound, so that among equal lines the first is found and a new one goes before them.

@@ -80,6 +80,11 @@ public:
     int AddObject(const String& S, TObject* AObject) override;
     void SetText(const String& Value) override;
 
+    // Large texts: a line read in place, and lines moved in at the end (without objects) rather
+    // than copied one by one. A sorted list inserts each moved line in its place.
+    const String& Line(int Index) const;  // EListError out of range
+    void AddMoved(std::vector<String>&& Lines);
+
     // A sorted list keeps its lines in order: Add inserts in place, Insert is refused.
     bool Sorted() const { return FSorted; }
     void SetSorted(bool Value);

@@ -82,6 +82,31 @@ TEST(Strings, SortedListsAndChangeEvents)
     EXPECT_THROW(l.Add("fig"), EListError);
 }
 
+TEST(Strings, LinesMovedInAndReadInPlace)
+{
+    TStringList l;
+    int changes = 0;
+    l.OnChange = [&](TObject*) { ++changes; };
+    l.Add("first");
+    std::vector<String> more{"second", String(100, 'x')};
+    l.AddMoved(std::move(more));
+    EXPECT_TRUE(more.empty());
+    EXPECT_EQ(changes, 2);  // one notice for all the lines moved in
+    EXPECT_EQ(l.ToVector(), (std::vector<String>{"first", "second", String(100, 'x')}));
+    EXPECT_EQ(l.GetObject(2), nullptr);
+    const String& line = l.Line(1);
+    EXPECT_EQ(&line, &l.Line(1));  // in place, not a copy
+    EXPECT_EQ(line, "second");
+    EXPECT_THROW(l.Line(3), EListError);
+    l.AddMoved({});
+    EXPECT_EQ(changes, 2);
+
+    TStringList sorted;
+    sorted.SetSorted(true);
+    sorted.AddMoved({"pear", "apple"});
+    EXPECT_EQ(sorted.ToVector(), (std::vector<String>{"apple", "pear"}));
+}
+
 TEST(Strings, FilesRoundTripAndReportMissingFiles)
 {
     QTemporaryDir dir;

@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """A real SMTP server for the integration tests: stores every message byte for byte.
 
-usage: smtp_sink.py MAILDIR PORT PIDFILE
+usage: smtp_sink.py MAILDIR PORT
 
 Each accepted message lands unchanged (CR LF line ends kept) in MAILDIR/new; its envelope
 (sender and recipients) goes beside it in MAILDIR/envelopes as JSON.
@@ -34,12 +34,10 @@ class MaildirSink:
 
 
 def main():
-    folder, port, pidfile = sys.argv[1], int(sys.argv[2]), sys.argv[3]
+    folder, port = sys.argv[1], int(sys.argv[2])
     controller = Controller(MaildirSink(folder), hostname="127.0.0.1", port=port,
                             server_hostname="localhost", data_size_limit=256 * 1024 * 1024)
     controller.start()
-    with open(pidfile, "w") as f:
-        f.write(str(os.getpid()))
     stop = threading.Event()
     signal.signal(signal.SIGTERM, lambda *_: stop.set())
     signal.signal(signal.SIGINT, lambda *_: stop.set())

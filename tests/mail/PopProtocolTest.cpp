@@ -116,6 +116,16 @@ TEST(PopProtocol, TerminatorSearchKeepsNothingAfterIt)
     EXPECT_EQ(search.Feed("more"), 0u);
 }
 
+TEST(PopProtocol, TerminatorInLargeChunks)
+{
+    // A terminator well inside a large chunk, and one that a large chunk's last bytes begin.
+    const String body(70000, 'a');
+    const String text = "+OK\r\n" + body + "\r\n.\r\n";
+    EXPECT_EQ(KeptBySearch(text + "junk", 3, 65536), text);
+    EXPECT_EQ(KeptBySearch(text, text.size() - 3, text.size() - 1), text);
+    EXPECT_EQ(KeptBySearch(body + "\r\n.\r", 10, 65536), "<not found>");
+}
+
 TEST(PopProtocol, NumbersInReplies)
 {
     EXPECT_EQ(StatCount("3 5120"), 3);

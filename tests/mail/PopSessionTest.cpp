@@ -509,6 +509,32 @@ TEST_F(PopSession, RetrievalProgress)
     EXPECT_EQ(items.back(), 2);  // the index the third message gets
 }
 
+TEST_F(PopSession, LargeMessageKeepsEveryLine)
+{
+    // Far more than one read holds, sent at once: every line arrives, each break kind splits, a
+    // NUL byte is data, and a line longer than a read is kept whole.
+    String body;
+    for (int i = 0; i < 3000; ++i) body += "line " + IntToStr(i) + String(60, 'z') + "\r\n";
+    body += "lone\rcr\nbare lf\r\n" + String("nul\0byte", 8) + "\r\n" + String(100000, 'w') + "\r\n..dot";
+    const String mail = Note(1, body);
+    const TScript script = Opening("+OK 1 300000") + TScript{{"RETR 1", {Octets(mail)}}} + Quit;
+    TPopServer server({script});
+    AddAccount(server.Port());
+    Pop.Execute();
+    EXPECT_EQ(server.Lines(), ClientLines(script));
+    ASSERT_EQ(Pop.Messages()->Count(), 1);
+    const TStrings& lines = *Pop.Messages()->Items(0)->Message();
+    ASSERT_EQ(lines.Count(), 3000 + 6);
+    EXPECT_EQ(lines.Get(2999), "line 2999" + String(60, 'z'));
+    EXPECT_EQ(lines.Get(3000), "lone");
+    EXPECT_EQ(lines.Get(3001), "cr");
+    EXPECT_EQ(lines.Get(3002), "bare lf");
+    EXPECT_EQ(lines.Get(3003), String("nul\0byte", 8));
+    EXPECT_EQ(lines.Get(3004), String(100000, 'w'));
+    EXPECT_EQ(lines.Get(3005), ".dot");
+    EXPECT_TRUE(Errors.empty());
+}
+
 TEST_F(PopSession, ExceptionDropsTheSessionAndGoesOn)
 {
     // A handler fails while message 1 is handed over: no DELE, no QUIT; the next account is read.

@@ -15,6 +15,7 @@
 #include <chrono>
 #include <cmath>
 #include <map>
+#include <regex>
 
 using namespace qeltest;
 using Lines = std::vector<std::string>;
@@ -291,6 +292,40 @@ TEST_F(SmtpSession, ProgressFollowsTheTextLines)
             EXPECT_EQ(seen.size(), 2u);
         }
     }
+}
+
+TEST_F(SmtpSession, AttachmentLinesGoOutAsComposedWithAProgressStepEach)
+{
+    MailTest::TTempFolder dir;
+    TQELMessage* message = AddMessage();
+    message->Attachments()->Add(dir.Write("a.bin", String(57 * 3 + 10, 'a')));
+    message->Attachments()->Add(dir.Write("b.bin", "bb"));
+    std::vector<uint16_t> seen;
+    Mail->OnSendProgress = [&seen](TObject*, uint16_t Percent, int32_t) { seen.push_back(Percent); };
+    ScriptedSmtpServer server({});
+    Run(server);
+    ASSERT_EQ(server.Texts().size(), 1u);
+    Lines received = server.Texts()[0];
+
+    // The same composition again, with its generated values made to match what was sent.
+    auto unique = [](Lines L) {
+        for (String& line : L) {
+            if (line.rfind("Message-Id: ", 0) == 0) line = "Message-Id";
+            line = std::regex_replace(line, std::regex("QELMAIL[a-y]{12}"), "QELMAIL");
+        }
+        return L;
+    };
+    const auto composed = Mail->InitializeMessage(message);
+    ASSERT_NE(composed, nullptr);
+    Lines expected;
+    for (const String& entry : composed->ToVector()) {  // the CR LF entry arrives as two lines
+        if (entry == "\r\n") expected.insert(expected.end(), {"", ""});
+        else expected.push_back(entry);
+    }
+    expected.push_back("");  // the empty line of the end-of-text sequence
+    EXPECT_EQ(unique(received), unique(expected));
+    EXPECT_EQ(seen.size(), static_cast<size_t>(composed->Count()) + 1);  // step 0: every entry, then 100
+    EXPECT_EQ(seen.back(), 100);
 }
 
 TEST_F(SmtpSession, ARejectedReplyEndsTheSessionWithoutQuit)

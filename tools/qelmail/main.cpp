@@ -1,5 +1,6 @@
 // qelmail: a command-line mail tool on the qelmail components.
 #include "CommandLine.h"
+#include "FetchCommand.h"
 #include "SendCommand.h"
 #include "framework/core/Application.h"
 
@@ -12,6 +13,7 @@ const char* Usage =
     "usage: qelmail <command> [options]\n"
     "commands:\n"
     "  send    send a message with attachments through an SMTP server\n"
+    "  fetch   read a POP3 mailbox, list new messages, save their attachments\n"
     "run 'qelmail <command> --help' for the options of a command\n";
 
 }  // namespace
@@ -25,6 +27,7 @@ int main(int argc, char** argv)
     const String command = argc > 1 ? argv[1] : "";
     try {
         if (command == "send") return RunSend(args);
+        if (command == "fetch") return RunFetch(args);
         if (command == "-h" || command == "--help" || command == "help") {
             std::fputs(Usage, stdout);
             return 0;

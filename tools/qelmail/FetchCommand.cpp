@@ -1,0 +1,141 @@
+#include "FetchCommand.h"
+
+#include "CommandLine.h"
+#include "PasswordPrompt.h"
+#include "ProgressBar.h"
+#include "framework/core/Application.h"
+#include "framework/core/SysUtils.h"
+#include "mail/QELTIEmails.h"
+
+#include <QCommandLineParser>
+#include <QDir>
+#include <cstdio>
+
+namespace {
+
+struct TFetchOptions {
+    TServerAddress Server;
+    String User, Password, SaveDir;
+    bool HeadersOnly = false, Delete = false;
+    int32_t TimeOut = 60, ProgressStep = 1;
+};
+
+TFetchOptions ParseFetchOptions(const QStringList& Args)
+{
+    QCommandLineParser p;
+    p.setApplicationDescription("Reads a POP3 mailbox; lists new messages and saves their attachments.");
+    p.addOptions({
+        {"server", "POP3 server, HOST[:PORT] (port 110 by default).", "host[:port]"},
+        {"user", "Mailbox user name.", "name"},
+        {"password-file", "File whose first line is the password (asked on the terminal without it).", "file"},
+        {"headers-only", "Read only the header of each message."},
+        {"delete", "Delete each message on the server after reading it."},
+        {"save-dir", "Save every attachment into this folder.", "dir"},
+        {"timeout", "Wait per reply in tenths of a second (default 60).", "tenths"},
+        {"progress-step", "Progress granularity in percent (default 1).", "n"},
+    });
+    p.addHelpOption();
+    if (!p.parse(QStringList{"qelmail fetch"} + Args)) throw TUsageError(p.errorText().toStdString());
+    if (p.isSet("help")) {
+        std::fputs(p.helpText().toUtf8().constData(), stdout);
+        std::exit(0);
+    }
+    for (const char* required : {"server", "user"})
+        if (!p.isSet(required)) throw TUsageError(String("--") + required + " is required");
+
+    TFetchOptions o;
+    o.Server = ParseServer(p.value("server"), 110);
+    o.User = p.value("user").toStdString();
+    if (p.isSet("password-file")) {
+        const String text = ReadWholeFile(p.value("password-file"));
+        o.Password = text.substr(0, text.find_first_of("\r\n"));
+    } else {
+        o.Password = AskPassword("Password for " + o.User + "@" + o.Server.Host + ": ");
+    }
+    o.HeadersOnly = p.isSet("headers-only");
+    o.Delete = p.isSet("delete");
+    if (p.isSet("save-dir")) {
+        o.SaveDir = p.value("save-dir").toStdString();
+        if (!QDir().mkpath(p.value("save-dir"))) throw TUsageError("cannot create " + o.SaveDir);
+    }
+    if (p.isSet("timeout")) o.TimeOut = ParseInt(p.value("timeout"), "--timeout", 1, 36000);
+    if (p.isSet("progress-step")) o.ProgressStep = ParseInt(p.value("progress-step"), "--progress-step", 1, 100);
+    return o;
+}
+
+// A file name in Dir that is not taken yet: "name.ext", then "name-1.ext", "name-2.ext", ...
+String FreeFileName(const String& Dir, const String& Name)
+{
+    const String base = IncludeTrailingPathDelimiter(Dir);
+    const String ext = ExtractFileExt(Name);
+    const String stem = Name.substr(0, Name.size() - ext.size());
+    String candidate = base + Name;
+    for (int i = 1; FileExists(candidate); ++i) candidate = base + stem + "-" + std::to_string(i) + ext;
+    return candidate;
+}
+
+void PrintMessage(TQELMessage* Msg, const String& SaveDir)
+{
+    std::printf("#%d  %s <%s>  %s\n", Msg->MessageNumber, Trim(Msg->FromName).c_str(), Msg->FromMail.c_str(),
+                Msg->Subject.c_str());
+    for (int i = 0; i < Msg->Attachments()->Count(); ++i) {
+        TQELAttachment* a = Msg->Attachments()->Items(i);
+        std::printf("      %s  %lld bytes\n", a->FileName.c_str(), static_cast<long long>(a->Content->Size()));
+        if (!SaveDir.empty()) a->SaveToFile(FreeFileName(SaveDir, a->FileName));
+    }
+    std::fflush(stdout);
+}
+
+struct TFetchReport {
+    int Received = 0;
+    std::vector<String> Errors;
+};
+
+void WireEvents(TQELPOPMail& Pop, const TFetchOptions& O, TProgressBar& Bar, TFetchReport& Report)
+{
+    Pop.BeforeRetrieve = [&Bar](TObject*, uint16_t Index) { Bar.Start("Retrieving #" + std::to_string(Index)); };
+    Pop.OnRetrieveProgress = [&Bar](TObject*, uint16_t Percent, int32_t) { Bar.Update(Percent); };
+    Pop.OnDecodeStart = [&Bar](TObject*, const String& FileName, int32_t) { Bar.Start("Decoding " + FileName); };
+    Pop.OnDecodeProgress = [&Bar](TObject*, uint16_t Percent, int32_t) { Bar.Update(Percent); };
+    Pop.OnDecodeEnd = [&Bar](TObject*) { Bar.Finish(); };
+    Pop.AfterRetrieve = [&Bar, &Report, &O](TObject*, TQELMessage* Msg) {
+        Bar.Finish();
+        ++Report.Received;
+        PrintMessage(Msg, O.SaveDir);
+    };
+    Pop.OnError = [&Report](TObject*, const String& Status, const String& Text, bool) {
+        Report.Errors.push_back(Status + ": " + Text);
+    };
+    Application->OnException = [&Report](TObject*, const Exception& E) { Report.Errors.push_back(E.Message()); };
+}
+
+}  // namespace
+
+int RunFetch(const QStringList& Args)
+{
+    const TFetchOptions o = ParseFetchOptions(Args);
+
+    TQELAccountHolder holder(nullptr);
+    TQELMailAccount* account = holder.Accounts()->Add();
+    account->Pop3Server = o.Server.Host;
+    account->Pop3Port = o.Server.Port;
+    account->Username = o.User;
+    account->Password = o.Password;
+    account->HeaderOnly = o.HeadersOnly;
+    account->DeleteOffServer = o.Delete;
+    account->SetTimeOut(o.TimeOut);
+    account->SetProgressStep(o.ProgressStep);
+
+    TQELPOPMail pop(nullptr);
+    pop.SetAccountInfo(&holder);
+    TProgressBar bar(StderrIsTerminal());
+    TFetchReport report;
+    WireEvents(pop, o, bar, report);
+    pop.Execute();
+    bar.Finish();
+    Application->OnException = nullptr;
+
+    for (const String& e : report.Errors) std::fprintf(stderr, "qelmail: %s\n", e.c_str());
+    std::printf("fetched: %d new message(s) from %s:%d\n", report.Received, o.Server.Host.c_str(), o.Server.Port);
+    return report.Errors.empty() ? 0 : 1;
+}

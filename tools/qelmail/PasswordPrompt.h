@@ -1,0 +1,5 @@
+#pragma once
+// Asks for a password on the terminal without echoing it.
+#include "framework/core/Types.h"
+
+String AskPassword(const String& Prompt);  // TUsageError when there is no terminal to ask on
