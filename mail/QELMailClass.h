@@ -2,6 +2,8 @@
 // QELMailClass: the common base of every mail component.
 #include "framework/core/Classes.h"
 
+#include <functional>
+
 using TQELAboutMailStr = String;  // at most 33 characters
 
 class TQELMailsComponent : public TComponent {
@@ -15,3 +17,7 @@ public:
 
     TQELAboutMailStr About;
 };
+
+// Runs Step; an error goes to Application->HandleException(Sender) instead of to the caller,
+// and the result is False. The mail collections' Delete and an attachment's SaveToFile use it.
+bool RunReported(TObject* Sender, const std::function<void()>& Step);

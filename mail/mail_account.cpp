@@ -78,13 +78,7 @@ TQELMailAccounts::TQELMailAccounts(TQELAccountHolder* Holder)
 
 bool TQELMailAccounts::Delete(int Index)
 {
-    try {
-        TCollection::Delete(Index);
-        return true;
-    } catch (...) {
-        Application->HandleException(this);
-        return false;
-    }
+    return RunReported(this, [&] { TCollection::Delete(Index); });
 }
 
 // ---------------------------------------------------------------- TQELAccountHolder

@@ -1,5 +1,6 @@
 #include "mail/QELMailClass.h"
 
+#include "framework/core/Application.h"
 #include "mail/QELMailStrings.h"
 
 QEL_REGISTER_CLASS(TQELMailsComponent);
@@ -9,4 +10,15 @@ TQELMailsComponent::TQELMailsComponent(TComponent* AOwner) : TComponent(AOwner),
 bool TQELMailsComponent::Execute()
 {
     return false;
+}
+
+bool RunReported(TObject* Sender, const std::function<void()>& Step)
+{
+    try {
+        Step();
+        return true;
+    } catch (...) {
+        Application->HandleException(Sender);
+        return false;
+    }
 }

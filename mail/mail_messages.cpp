@@ -37,11 +37,7 @@ TQELAttachment::~TQELAttachment() = default;
 
 void TQELAttachment::SaveToFile(const String& FileName)
 {
-    try {
-        Content->SaveToFile(FileName);
-    } catch (...) {
-        Application->HandleException(this);
-    }
+    RunReported(this, [&] { Content->SaveToFile(FileName); });
 }
 
 String TQELAttachment::GetDisplayName() const
@@ -82,13 +78,7 @@ String TQELAttachments::GetMimetype(const String& FileName)
 
 bool TQELAttachments::Delete(int Index)
 {
-    try {
-        TCollection::Delete(Index);
-        return true;
-    } catch (...) {
-        Application->HandleException(this);
-        return false;
-    }
+    return RunReported(this, [&] { TCollection::Delete(Index); });
 }
 
 // ---------------------------------------------------------------- TQELMessage
@@ -133,14 +123,10 @@ TQELMessages::TQELMessages(TQELMailHost* Host) : TCollection(ClassOf<TQELMessage
 
 bool TQELMessages::Delete(int Index)
 {
-    try {
+    return RunReported(this, [&] {
         TQELMessage* message = Items(Index);
         // Lets a POP3 host forget the Message-ID, so the message is read again next time.
         if (FHost) FHost->MessageDeleting(message);
         TCollection::Delete(Index);
-        return true;
-    } catch (...) {
-        Application->HandleException(this);
-        return false;
-    }
+    });
 }

@@ -8,12 +8,14 @@
 #include <algorithm>
 #include <iterator>
 #include <span>
+#include <utility>
 #include <vector>
 
 namespace {
 
 using TLines = std::vector<String>;
 using TLineSpan = std::span<const String>;
+using TLineRange = std::span<String>;  // lines that may be moved on
 
 // ---------------------------------------------------------------- searching lines
 
@@ -164,21 +166,28 @@ void ReadOtherFields(TQELMessage& Message, TLineSpan Header)
 
 // ---------------------------------------------------------------- message text
 
+// Header and body stay in the one vector of lines they came in: a large message is held once,
+// and its lines are moved only to where they end up.
 struct TRetrievedText {
-    TLines Header;  // up to and including the first empty line
-    TLines Body;
+    TLines Lines;
+    size_t BodyStart = 0;  // the header runs up to and including the first empty line
+
+    TLineSpan Header() const { return TLineSpan(Lines).first(BodyStart); }
+    TLineRange Body() { return TLineRange(Lines).subspan(BodyStart); }
+    // The body as a vector of its own; the header is gone afterwards.
+    TLines TakeBody()
+    {
+        Lines.erase(Lines.begin(), Lines.begin() + static_cast<std::ptrdiff_t>(std::exchange(BodyStart, 0)));
+        return std::move(Lines);
+    }
 };
 
-// The lines move on to Header and Body: a large message is held once, not once per stage.
 TRetrievedText SplitText(TLines&& Lines)
 {
-    TRetrievedText text;
-    const auto empty = std::find_if(Lines.begin(), Lines.end(), [](const String& l) { return l.empty(); });
-    const auto bodyStart = empty == Lines.end() ? Lines.begin() : std::next(empty);
-    text.Header.assign(std::make_move_iterator(Lines.begin()), std::make_move_iterator(bodyStart));
-    Lines.erase(Lines.begin(), bodyStart);
-    text.Body = std::move(Lines);
-    for (String& line : text.Body)
+    TRetrievedText text{std::move(Lines)};
+    const auto empty = std::find_if(text.Lines.begin(), text.Lines.end(), [](const String& l) { return l.empty(); });
+    text.BodyStart = empty == text.Lines.end() ? 0 : static_cast<size_t>(empty - text.Lines.begin()) + 1;
+    for (String& line : text.Body())
         if (line.size() > 1 && line[0] == '.') line.erase(0, 1);
     return text;
 }
@@ -221,7 +230,7 @@ void TakeUUBlocks(TQELPOPMail& Mail, TQELMessage& Message, TLines& Body)
         for (; i < Body.size() && (block.empty() || !IsEndLine(Body[i])); ++i)
             if (!Body[i].empty()) block.push_back(std::move(Body[i]));
         TQELAttachment* attachment = Message.Attachments()->Add(CleanFileName(name));
-        attachment->EncodedLines->AddMoved(std::move(block));
+        attachment->EncodedLines->AddMoved(block);
         UUDecodeLines(Mail, attachment, *attachment->EncodedLines);
     }
     Body = std::move(kept);
@@ -239,21 +248,22 @@ String BoundaryOf(const String& Line, int32_t Column)
     return boundary;
 }
 
-// The parts between the first delimiter line (at First) and the closing one or the body's end.
-std::vector<TLines> SplitParts(TLines& Body, size_t First, const String& Delimiter)
+// The parts between the first delimiter line (at First) and the closing one or the body's end,
+// each the run of Body's lines it holds.
+std::vector<TLineRange> SplitParts(TLineRange Body, size_t First, const String& Delimiter)
 {
     const String closing = Delimiter + "--";
-    std::vector<TLines> parts(1);
-    for (size_t i = First + 1; i < Body.size(); ++i) {
+    std::vector<TLineRange> parts;
+    size_t start = First + 1, i = First + 1;
+    for (; i < Body.size(); ++i) {
         if (Body[i] == closing) break;
-        if (Body[i] == Delimiter) {
-            parts.emplace_back();
-            // The line after a delimiter always opens the new part, whatever it holds.
-            if (++i < Body.size()) parts.back().push_back(std::move(Body[i]));
-            continue;
-        }
-        parts.back().push_back(std::move(Body[i]));
+        if (Body[i] != Delimiter) continue;
+        parts.push_back(Body.subspan(start, i - start));
+        start = i + 1;
+        // The line after a delimiter always opens the new part, whatever it holds.
+        if (start < Body.size()) ++i;
     }
+    parts.push_back(Body.subspan(start, i - start));
     return parts;
 }
 
@@ -271,7 +281,7 @@ String PartName(TLineSpan Header)
 
 // Index of the first line of an attachment's data: past the part header and the blank lines
 // that encoded data may start with, or past exactly one line for raw data.
-size_t AttachmentDataStart(const TLines& Part, bool Encoded)
+size_t AttachmentDataStart(TLineSpan Part, bool Encoded)
 {
     size_t i = 0;
     while (i < Part.size() && !IsBlankLine(Part[i])) ++i;
@@ -280,8 +290,8 @@ size_t AttachmentDataStart(const TLines& Part, bool Encoded)
     return i;
 }
 
-// Part's data lines move into the attachment: Part is spent afterwards.
-void TakeAttachment(TQELPOPMail& Mail, TQELMessage& Message, TLines& Part, const String& Encoding,
+// Part's encoded lines move into the attachment: Part is spent afterwards.
+void TakeAttachment(TQELPOPMail& Mail, TQELMessage& Message, TLineRange Part, const String& Encoding,
                     const String& ContentType, String Name)
 {
     if (Name.empty()) Name = Trim(Message.Subject);
@@ -291,15 +301,14 @@ void TakeAttachment(TQELPOPMail& Mail, TQELMessage& Message, TLines& Part, const
     const bool base64 = Encoding == "BASE64", uu = Encoding == "X-UUENCODE";
     const size_t start = AttachmentDataStart(Part, base64 || uu);
     if (base64 || uu) {
-        Part.erase(Part.begin(), Part.begin() + static_cast<std::ptrdiff_t>(start));
-        attachment->EncodedLines->AddMoved(std::move(Part));
+        attachment->EncodedLines->AddMoved(Part.subspan(start));
         if (base64)
             Base64DecodeLines(Mail, attachment, *attachment->EncodedLines);
         else
             UUDecodeLines(Mail, attachment, *attachment->EncodedLines);
         return;
     }
-    const TLineSpan data(Part.data() + start, Part.size() - start);
+    const TLineSpan data = TLineSpan(Part).subspan(start);
     // The blank line before the next delimiter goes; a last line with text is content, kept.
     const size_t keep = !data.empty() && data.back().empty() ? data.size() - 1 : data.size();
     size_t bytes = 0;
@@ -310,7 +319,7 @@ void TakeAttachment(TQELPOPMail& Mail, TQELMessage& Message, TLines& Part, const
     attachment->Content->WriteString(raw);
 }
 
-void TakePart(TQELPOPMail& Mail, TQELMessage& Message, TLines& Part)
+void TakePart(TQELPOPMail& Mail, TQELMessage& Message, TLineRange Part)
 {
     const size_t blank = static_cast<size_t>(std::find(Part.begin(), Part.end(), String()) - Part.begin());
     const TLineSpan header(Part.data(), blank);
@@ -331,7 +340,7 @@ void ReportInvalidFormat(TQELPOPMail& Mail)
 }
 
 // A message whose parts cannot be found keeps its header fields and an empty body.
-void TakeMultipart(TQELPOPMail& Mail, TQELMessage& Message, TLineSpan Header, TLines& Body, bool HeaderOnly)
+void TakeMultipart(TQELPOPMail& Mail, TQELMessage& Message, TLineSpan Header, TLineRange Body, bool HeaderOnly)
 {
     int32_t index = 0, column = 0;
     if (!FindUpper(Header, "BOUNDARY=", index, column)) return ReportInvalidFormat(Mail);
@@ -340,12 +349,8 @@ void TakeMultipart(TQELPOPMail& Mail, TQELMessage& Message, TLineSpan Header, TL
     const auto first = std::find_if(Body.begin(), Body.end(),
                                     [&](const String& Line) { return Line.find(delimiter) != String::npos; });
     if (first == Body.end()) return ReportInvalidFormat(Mail);
-    std::vector<TLines> parts = SplitParts(Body, static_cast<size_t>(first - Body.begin()), delimiter);
-    TLines().swap(Body);  // only moved-from lines are left
-    for (TLines& part : parts) {
+    for (const TLineRange part : SplitParts(Body, static_cast<size_t>(first - Body.begin()), delimiter))
         TakePart(Mail, Message, part);
-        TLines().swap(part);  // each part's storage goes as soon as it is taken
-    }
 }
 
 }  // namespace
@@ -385,21 +390,23 @@ void TQELPOPMail::ParseRetrievedMessage(uint16_t Number, std::vector<String>&& L
     message->Account = CurrentAccount;
     message->MessageNumber = Number;
     TRetrievedText text = SplitText(std::move(Lines));
-    ReadFrom(*message, text.Header);
+    const TLineSpan header = text.Header();
+    ReadFrom(*message, header);
     String id;
-    if (HeaderValue(text.Header, "MESSAGE-ID:", 13, 127, id)) message->MessageId = Trim(id);
+    if (HeaderValue(header, "MESSAGE-ID:", 13, 127, id)) message->MessageId = Trim(id);
     if (ReceivedIds->IndexOf(message->MessageId) >= 0) {
         // Freed past TQELMessages::Delete, which would forget the held message's Message-ID.
         Messages()->TCollection::Delete(message->Index());
         return;
     }
     ReceivedIds->Add(message->MessageId);
-    ReadOtherFields(*message, text.Header);
-    if (IsSinglePart(ContentTypeOf(text.Header))) {
-        TakeUUBlocks(*this, *message, text.Body);
-        AddLines(*message->Message(), text.Body);
+    ReadOtherFields(*message, header);
+    if (IsSinglePart(ContentTypeOf(header))) {
+        TLines body = text.TakeBody();
+        TakeUUBlocks(*this, *message, body);
+        AddLines(*message->Message(), body);
     } else {
-        TakeMultipart(*this, *message, text.Header, text.Body, HeaderOnly);
+        TakeMultipart(*this, *message, header, text.Body(), HeaderOnly);
     }
     if (AfterRetrieve) AfterRetrieve(this, message);
 }

@@ -5,6 +5,7 @@
 #include <QString>
 #include <algorithm>
 #include <cctype>
+#include <utility>
 
 QEL_REGISTER_CLASS(TStringList);
 
@@ -319,20 +320,25 @@ const String& TStringList::Line(int Index) const
     return FList[static_cast<size_t>(Index)].Text;
 }
 
-void TStringList::AddMoved(std::vector<String>&& Lines)
+void TStringList::AddMoved(std::span<String> Lines)
 {
-    std::vector<String> lines = std::move(Lines);  // the caller's vector is left empty either way
-    if (lines.empty()) return;
+    if (Lines.empty()) return;
     BeginUpdate();
     if (FSorted) {
-        for (const String& s : lines) Add(s);
+        for (String& s : Lines) Add(std::exchange(s, String()));
     } else {
         Changing();
-        FList.reserve(FList.size() + lines.size());
-        for (String& s : lines) FList.push_back(Item{std::move(s), nullptr});
+        FList.reserve(FList.size() + Lines.size());
+        for (String& s : Lines) FList.push_back(Item{std::exchange(s, String()), nullptr});
         Changed();
     }
     EndUpdate();
+}
+
+void TStringList::AddMoved(std::vector<String>&& Lines)
+{
+    std::vector<String> lines = std::move(Lines);
+    AddMoved(std::span<String>(lines));
 }
 
 bool TStringList::Find(const String& S, int& Index) const

@@ -2,6 +2,7 @@
 // TStrings / TStringList: ordered lists of text lines, each with an optional object.
 #include "framework/core/Component.h"
 
+#include <span>
 #include <vector>
 
 class TStream;
@@ -81,9 +82,10 @@ public:
     void SetText(const String& Value) override;
 
     // Large texts: a line read in place, and lines moved in at the end (without objects) rather
-    // than copied one by one. A sorted list inserts each moved line in its place.
+    // than copied one by one. A sorted list inserts each in its place.
     const String& Line(int Index) const;  // EListError out of range
-    void AddMoved(std::vector<String>&& Lines);
+    void AddMoved(std::span<String> Lines);       // each line is left empty
+    void AddMoved(std::vector<String>&& Lines);  // the vector is left empty
 
     // A sorted list keeps its lines in order: Add inserts in place, Insert is refused.
     bool Sorted() const { return FSorted; }

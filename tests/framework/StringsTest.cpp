@@ -90,7 +90,7 @@ TEST(Strings, LinesMovedInAndReadInPlace)
     l.Add("first");
     std::vector<String> more{"second", String(100, 'x')};
     l.AddMoved(std::move(more));
-    EXPECT_TRUE(more.empty());
+    EXPECT_EQ(more, (std::vector<String>{"", ""}));
     EXPECT_EQ(changes, 2);  // one notice for all the lines moved in
     EXPECT_EQ(l.ToVector(), (std::vector<String>{"first", "second", String(100, 'x')}));
     EXPECT_EQ(l.GetObject(2), nullptr);
@@ -98,12 +98,18 @@ TEST(Strings, LinesMovedInAndReadInPlace)
     EXPECT_EQ(&line, &l.Line(1));  // in place, not a copy
     EXPECT_EQ(line, "second");
     EXPECT_THROW(l.Line(3), EListError);
-    l.AddMoved({});
+    std::vector<String> none;
+    l.AddMoved(none);
     EXPECT_EQ(changes, 2);
+    std::vector<String> last{"last"};
+    l.AddMoved(std::move(last));
+    EXPECT_TRUE(last.empty());
+    EXPECT_EQ(l.Line(3), "last");
 
     TStringList sorted;
     sorted.SetSorted(true);
-    sorted.AddMoved({"pear", "apple"});
+    std::vector<String> fruit{"pear", "apple"};
+    sorted.AddMoved(fruit);
     EXPECT_EQ(sorted.ToVector(), (std::vector<String>{"apple", "pear"}));
 }
 

@@ -535,6 +535,22 @@ TEST_F(PopSession, LargeMessageKeepsEveryLine)
     EXPECT_TRUE(Errors.empty());
 }
 
+TEST_F(PopSession, LineBreaksSplitBetweenReads)
+{
+    // Each kind of line break, and breaks in a row, cut between reads at every byte.
+    const String mail = Note(1, "a\rb\nc\r\r\nd\n\re\r\n\r\nf");
+    TScript script = Opening("+OK 1 100");
+    script.push_back({"RETR 1", Bytewise(Octets(mail))});
+    script = script + Quit;
+    TPopServer server({script});
+    AddAccount(server.Port());
+    Pop.Execute();
+    EXPECT_EQ(server.Lines(), ClientLines(script));
+    ASSERT_EQ(Pop.Messages()->Count(), 1);
+    EXPECT_EQ(Pop.Messages()->Items(0)->Message()->ToVector(), Lines({"a", "b", "c", "", "d", "", "e", "", "f"}));
+    EXPECT_TRUE(Errors.empty());
+}
+
 TEST_F(PopSession, ExceptionDropsTheSessionAndGoesOn)
 {
     // A handler fails while message 1 is handed over: no DELE, no QUIT; the next account is read.

@@ -3,6 +3,7 @@
 #include "CommandLine.h"
 #include "PasswordPrompt.h"
 #include "ProgressBar.h"
+#include "RunReport.h"
 #include "framework/core/Application.h"
 #include "framework/core/SysUtils.h"
 #include "mail/QELTIEmails.h"
@@ -86,27 +87,19 @@ void PrintMessage(TQELMessage* Msg, const String& SaveDir)
     std::fflush(stdout);
 }
 
-struct TFetchReport {
-    int Received = 0;
-    std::vector<String> Errors;
-};
-
-void WireEvents(TQELPOPMail& Pop, const TFetchOptions& O, TProgressBar& Bar, TFetchReport& Report)
+void WireEvents(TQELPOPMail& Pop, const TFetchOptions& O, TProgressBar& Bar, TRunReport& Report, int& Received)
 {
     Pop.BeforeRetrieve = [&Bar](TObject*, uint16_t Index) { Bar.Start("Retrieving #" + std::to_string(Index)); };
     Pop.OnRetrieveProgress = [&Bar](TObject*, uint16_t Percent, int32_t) { Bar.Update(Percent); };
     Pop.OnDecodeStart = [&Bar](TObject*, const String& FileName, int32_t) { Bar.Start("Decoding " + FileName); };
     Pop.OnDecodeProgress = [&Bar](TObject*, uint16_t Percent, int32_t) { Bar.Update(Percent); };
     Pop.OnDecodeEnd = [&Bar](TObject*) { Bar.Finish(); };
-    Pop.AfterRetrieve = [&Bar, &Report, &O](TObject*, TQELMessage* Msg) {
+    Pop.AfterRetrieve = [&Bar, &Received, &O](TObject*, TQELMessage* Msg) {
         Bar.Finish();
-        ++Report.Received;
+        ++Received;
         PrintMessage(Msg, O.SaveDir);
     };
-    Pop.OnError = [&Report](TObject*, const String& Status, const String& Text, bool) {
-        Report.Errors.push_back(Status + ": " + Text);
-    };
-    Application->OnException = [&Report](TObject*, const Exception& E) { Report.Errors.push_back(E.Message()); };
+    Pop.OnError = Report.ErrorHandler();
 }
 
 }  // namespace
@@ -129,13 +122,13 @@ int RunFetch(const QStringList& Args)
     TQELPOPMail pop(nullptr);
     pop.SetAccountInfo(&holder);
     TProgressBar bar(StderrIsTerminal());
-    TFetchReport report;
-    WireEvents(pop, o, bar, report);
+    TRunReport report;
+    int received = 0;
+    WireEvents(pop, o, bar, report, received);
     pop.Execute();
     bar.Finish();
-    Application->OnException = nullptr;
 
-    for (const String& e : report.Errors) std::fprintf(stderr, "qelmail: %s\n", e.c_str());
-    std::printf("fetched: %d new message(s) from %s:%d\n", report.Received, o.Server.Host.c_str(), o.Server.Port);
-    return report.Errors.empty() ? 0 : 1;
+    report.Print();
+    std::printf("fetched: %d new message(s) from %s:%d\n", received, o.Server.Host.c_str(), o.Server.Port);
+    return report.Empty() ? 0 : 1;
 }

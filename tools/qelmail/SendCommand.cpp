@@ -2,6 +2,7 @@
 
 #include "CommandLine.h"
 #include "ProgressBar.h"
+#include "RunReport.h"
 #include "framework/core/Application.h"
 #include "framework/core/SysUtils.h"
 #include "mail/QELTIEmails.h"
@@ -66,13 +67,8 @@ TSendOptions ParseSendOptions(const QStringList& Args)
     return o;
 }
 
-// Wires the component's events to the terminal and remembers what went wrong.
-struct TSendReport {
-    int Accepted = 0;
-    std::vector<String> Errors;
-};
-
-void WireEvents(TQELSMTPMail& Smtp, const TSendOptions& O, TProgressBar& Bar, TSendReport& Report)
+// Wires the component's events to the terminal and counts the accepted messages.
+void WireEvents(TQELSMTPMail& Smtp, const TSendOptions& O, TProgressBar& Bar, TRunReport& Report, int& Accepted)
 {
     if (O.Verbose)
         Smtp.OnServerMessage = [&Bar](TObject*, const String& Status, const String& Msg) {
@@ -80,19 +76,16 @@ void WireEvents(TQELSMTPMail& Smtp, const TSendOptions& O, TProgressBar& Bar, TS
             std::printf("S: %s %s\n", Status.c_str(), Msg.c_str());
             std::fflush(stdout);
         };
-    Smtp.OnError = [&Report](TObject*, const String& Status, const String& Text, bool) {
-        Report.Errors.push_back(Status + ": " + Text);
-    };
+    Smtp.OnError = Report.ErrorHandler();
     Smtp.OnEncodeStart = [&Bar](TObject*, const String& FileName, int32_t) { Bar.Start("Encoding " + ExtractFileName(FileName)); };
     Smtp.OnEncodeProgress = [&Bar](TObject*, uint16_t Percent, int32_t) { Bar.Update(Percent); };
     Smtp.OnEncodeend = [&Bar](TObject*) { Bar.Finish(); };
     Smtp.OnBeforeSend = [&Bar](TObject*) { Bar.Start("Sending"); };
     Smtp.OnSendProgress = [&Bar](TObject*, uint16_t Percent, int32_t) { Bar.Update(Percent); };
-    Smtp.OnSuccessSend = [&Bar, &Report](TObject*) {
+    Smtp.OnSuccessSend = [&Bar, &Accepted](TObject*) {
         Bar.Finish();
-        ++Report.Accepted;
+        ++Accepted;
     };
-    Application->OnException = [&Report](TObject*, const Exception& E) { Report.Errors.push_back(E.Message()); };
 }
 
 }  // namespace
@@ -122,17 +115,17 @@ int RunSend(const QStringList& Args)
     for (const QString& a : o.Attachments) msg->Attachments()->Add(a.toStdString());
 
     TProgressBar bar(StderrIsTerminal());
-    TSendReport report;
-    WireEvents(smtp, o, bar, report);
+    TRunReport report;
+    int accepted = 0;
+    WireEvents(smtp, o, bar, report, accepted);
     smtp.Execute();
     bar.Finish();
-    Application->OnException = nullptr;
 
-    for (const String& e : report.Errors) std::fprintf(stderr, "qelmail: %s\n", e.c_str());
-    if (report.Accepted == smtp.Messages()->Count() && report.Errors.empty()) {
-        std::printf("sent: %d message(s) accepted by %s:%d\n", report.Accepted, o.Server.Host.c_str(), o.Server.Port);
+    report.Print();
+    if (accepted == smtp.Messages()->Count() && report.Empty()) {
+        std::printf("sent: %d message(s) accepted by %s:%d\n", accepted, o.Server.Host.c_str(), o.Server.Port);
         return 0;
     }
-    if (report.Errors.empty()) std::fprintf(stderr, "qelmail: the message was not accepted\n");
+    if (report.Empty()) std::fprintf(stderr, "qelmail: the message was not accepted\n");
     return 1;
 }

@@ -1,0 +1,19 @@
+#pragma once
+// What a command's run reported: the component's error events and the exceptions the
+// application's handler caught, collected while the run goes and printed at its end.
+#include "mail/MailHost.h"
+
+#include <vector>
+
+class TRunReport {
+public:
+    TRunReport();   // takes over Application->OnException
+    ~TRunReport();  // gives it back
+
+    TQELOnInfoMessage ErrorHandler();  // for the component's OnError
+    bool Empty() const { return FErrors.empty(); }
+    void Print() const;                // one "qelmail: ..." line per error on stderr
+
+private:
+    std::vector<String> FErrors;
+};
