@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string_view>
+#include <utility>
 
 namespace PopProtocol {
 
@@ -31,7 +32,8 @@ public:
     // Takes the next bytes; true once the reply is complete.
     bool Feed(std::string_view Bytes);
     bool Complete() const { return FComplete; }
-    const String& Text() const { return FText; }
+    const String& Text() const& { return FText; }
+    String Text() && { return std::move(FText); }  // a large chunk is handed on, not copied
     String Status() const;   // first 4 characters, trimmed, upper-cased
     String Message() const;  // from the 5th character up to the line end, trimmed; empty without one
     bool IsError() const { return Status() == "-ERR"; }

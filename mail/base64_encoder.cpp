@@ -182,6 +182,8 @@ void TQELSMTPMail::Base64Encode(TQELAttachment* Attachment)
         EncodePercent = 0;
         TProgressThreshold next(CurrentAccount ? CurrentAccount->ProgressStep() : 0);
         TLinePercent percent(size);
+        // Every line's slot up front: regrowing a list of 300k lines would move it several times.
+        lines->Reserve(static_cast<int>(std::min<int64_t>(size / TBase64LineEncoder::BytesPerLine + 1, INT32_MAX)));
         const auto onBlockLine = [&](const String& Line) {
             lines->Add(Line);
             EncodePercent = percent.After(lines->Count());

@@ -155,7 +155,7 @@ String TQELPOPMail::GetSocketText()
     LastMessage = reply.Message();
     ReplyError = reply.IsError();
     if (OnServerMessage) OnServerMessage(this, LastStatus, LastMessage);
-    return reply.Text();
+    return std::move(reply).Text();
 }
 
 bool TQELPOPMail::Login()

@@ -30,6 +30,14 @@ String WithoutCR(String Line)
     return Line;
 }
 
+// find_first_of would call memchr on the two-character set once per character of the line.
+size_t FindLineBreak(const String& S, size_t From)
+{
+    for (size_t i = From; i < S.size(); ++i)
+        if (S[i] == '\r' || S[i] == '\n') return i;
+    return String::npos;
+}
+
 // Appended rather than `"literal" + String&&`, on which GCC 12 warns falsely (-Wrestrict).
 String Command(const char* Verb, const String& Argument, const char* Close = "")
 {
@@ -64,7 +72,7 @@ String TextLine(const String& Line)
     out.reserve(Line.size() + 2);
     size_t pos = 0;
     for (bool first = true;; first = false) {
-        size_t end = Line.find_first_of("\r\n", pos);
+        size_t end = FindLineBreak(Line, pos);
         const size_t stop = end == String::npos ? Line.size() : end;
         if (!first && pos < Line.size() && Line[pos] == '.') out += '.';
         out.append(Line, pos, stop - pos);

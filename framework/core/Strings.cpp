@@ -255,7 +255,10 @@ void TStringList::Insert(int Index, const String& S)
 void TStringList::InsertItem(int Index, const String& S, TObject* AObject)
 {
     Changing();
-    FList.insert(FList.begin() + Index, Item{S, AObject});
+    if (Index == Count())
+        FList.push_back(Item{S, AObject});
+    else
+        FList.insert(FList.begin() + Index, Item{S, AObject});
     Changed();
 }
 
@@ -312,6 +315,11 @@ void TStringList::SetText(const String& Value)
     BeginUpdate();
     TStrings::SetText(Value);
     EndUpdate();
+}
+
+void TStringList::Reserve(int Lines)
+{
+    if (Lines > 0) FList.reserve(static_cast<size_t>(Lines));
 }
 
 const String& TStringList::Line(int Index) const

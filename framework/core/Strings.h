@@ -84,6 +84,7 @@ public:
     // Large texts: a line read in place, and lines moved in at the end (without objects) rather
     // than copied one by one. A sorted list inserts each in its place.
     const String& Line(int Index) const;  // EListError out of range
+    void Reserve(int Lines);              // room for that many lines without regrowing
     void AddMoved(std::span<String> Lines);       // each line is left empty
     void AddMoved(std::vector<String>&& Lines);  // the vector is left empty
 

@@ -94,10 +94,12 @@ void WireEvents(TQELPOPMail& Pop, const TFetchOptions& O, TProgressBar& Bar, TRu
     Pop.OnDecodeStart = [&Bar](TObject*, const String& FileName, int32_t) { Bar.Start("Decoding " + FileName); };
     Pop.OnDecodeProgress = [&Bar](TObject*, uint16_t Percent, int32_t) { Bar.Update(Percent); };
     Pop.OnDecodeEnd = [&Bar](TObject*) { Bar.Finish(); };
-    Pop.AfterRetrieve = [&Bar, &Received, &O](TObject*, TQELMessage* Msg) {
+    Pop.AfterRetrieve = [&Pop, &Bar, &Received, &O](TObject*, TQELMessage* Msg) {
         Bar.Finish();
         ++Received;
         PrintMessage(Msg, O.SaveDir);
+        // Listed and saved: the tool has no use for it any more, and a mailbox can be large.
+        Pop.Messages()->Delete(Msg->Index());
     };
     Pop.OnError = Report.ErrorHandler();
 }
