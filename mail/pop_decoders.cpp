@@ -56,9 +56,7 @@ void ReserveTail(TMemoryStream& Stream, const TStringList& Lines)
 {
     size_t characters = 0;
     for (int i = 0; i < Lines.Count(); ++i) characters += Lines.Line(i).size();
-    const int64_t size = Stream.Size();
-    Stream.SetSize(size + static_cast<int64_t>(characters / 4 * 3));
-    Stream.SetSize(size);
+    Stream.Reserve(Stream.Size() + static_cast<int64_t>(characters / 4 * 3));
     Stream.Seek(0, soEnd);
 }
 

@@ -70,12 +70,17 @@ PY
 chown -R nobody:nogroup "$work/Maildir"
 total=$(du -sm "$work/Maildir/new" | cut -f1)
 "$root/scripts/pop3-server" start "$work" "$pop_port" bench bench
-t0=$(now)
-"$tool" fetch --server "127.0.0.1:$pop_port" --user bench --password-file "$work/pw" >/dev/null
-t1=$(now)
 urls=$(for i in $(seq 1 200); do printf 'pop3://127.0.0.1:%s/%s ' "$pop_port" "$i"; done)
-# shellcheck disable=SC2086
-curl -s -u bench:bench $urls >/dev/null
-t2=$(now)
-fq=$(seconds "$t0" "$t1"); fc=$(seconds "$t1" "$t2")
+# Best of three each, taken in turns, so that a noisy moment does not decide the ratio.
+fq=999 fc=999
+for _ in 1 2 3; do
+  t0=$(now)
+  "$tool" fetch --server "127.0.0.1:$pop_port" --user bench --password-file "$work/pw" >/dev/null
+  t1=$(now)
+  # shellcheck disable=SC2086
+  curl -s -u bench:bench $urls >/dev/null
+  t2=$(now)
+  fq=$(/usr/bin/python3 -c 'import sys; print(min(float(sys.argv[1]), float(sys.argv[2])))' "$fq" "$(seconds "$t0" "$t1")")
+  fc=$(/usr/bin/python3 -c 'import sys; print(min(float(sys.argv[1]), float(sys.argv[2])))' "$fc" "$(seconds "$t1" "$t2")")
+done
 echo "fetch 200 messages (${total} MiB): qelmail ${fq}s, curl ${fc}s, ratio $(ratio "$fq" "$fc")x"

@@ -2,6 +2,7 @@
 // Byte streams: the abstract TStream, an in-memory stream and a file stream on POSIX descriptors.
 #include "framework/core/Object.h"
 
+#include <algorithm>
 #include <vector>
 
 enum TSeekOrigin { soBeginning, soCurrent, soEnd };
@@ -51,6 +52,7 @@ public:
     void SetSize(int64_t NewSize) override;
 
     void Clear();
+    void Reserve(int64_t Capacity) { FData.reserve(static_cast<size_t>(std::max<int64_t>(Capacity, 0))); }
     const uint8_t* Memory() const { return FData.data(); }
     uint8_t* Memory() { return FData.data(); }
     String DataString() const { return String(reinterpret_cast<const char*>(FData.data()), FData.size()); }

@@ -75,15 +75,18 @@ String FreeFileName(const String& Dir, const String& Name)
     return candidate;
 }
 
+// One line per message: number, sender, subject, then each attachment's name and size.
 void PrintMessage(TQELMessage* Msg, const String& SaveDir)
 {
-    std::printf("#%d  %s <%s>  %s\n", Msg->MessageNumber, Trim(Msg->FromName).c_str(), Msg->FromMail.c_str(),
-                Msg->Subject.c_str());
+    String line = "#" + std::to_string(Msg->MessageNumber) + "  " + Trim(Msg->FromName) + " <" + Msg->FromMail + ">  " +
+                  Msg->Subject;
     for (int i = 0; i < Msg->Attachments()->Count(); ++i) {
         TQELAttachment* a = Msg->Attachments()->Items(i);
-        std::printf("      %s  %lld bytes\n", a->FileName.c_str(), static_cast<long long>(a->Content->Size()));
+        line += (i == 0 ? "  [" : ", ") + a->FileName + " " + std::to_string(a->Content->Size()) + " bytes";
         if (!SaveDir.empty()) a->SaveToFile(FreeFileName(SaveDir, a->FileName));
     }
+    if (Msg->Attachments()->Count() > 0) line += "]";
+    std::printf("%s\n", line.c_str());
     std::fflush(stdout);
 }
 
