@@ -16,4 +16,15 @@ inline constexpr const char* NotConnected = "Not Connected";
 inline constexpr const char* ContentTypeValue = "Content type";
 inline constexpr const char* DefaultMimeType = "application/octet-stream";
 
+// Simple MAPI: how the provider library is found and bound.
+inline constexpr const char* MapiLibrary = "mapi32.dll";
+inline constexpr const char* MapiRegistryKey = "SOFTWARE\\Microsoft\\Windows Messaging Subsystem";
+inline constexpr const char* MapiRegistryValue = "MAPI";
+inline constexpr const char* MapiEntryNames[12] = {
+    "MAPIFindNext",  "MAPILogoff",      "MAPILogon",      "MAPISendMail",
+    "MAPISendDocuments", "MAPIDetails", "MAPIReadMail",   "MAPIDeleteMail",
+    "MAPIResolveName", "MAPIFreeBuffer", "MAPIAddress",   "MAPISaveMail"};
+inline constexpr const char* MapiDllError = "GetProcAddress for MAPI DLL function(s) failed";
+inline constexpr const char* MapiUnavailable = "MAPI services are not available on this system";
+
 }  // namespace QELMailStr

@@ -1,0 +1,10 @@
+#include "framework/core/Application.h"
+
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv)
+{
+    ::testing::InitGoogleTest(&argc, argv);
+    Application->Initialize(argc, argv);
+    return RUN_ALL_TESTS();
+}
