@@ -11,12 +11,6 @@ namespace {
 
 constexpr const char* CRLF = "\r\n";
 
-String WithoutLineBreaks(String S)
-{
-    S.erase(std::remove_if(S.begin(), S.end(), [](char C) { return C == '\r' || C == '\n'; }), S.end());
-    return S;
-}
-
 // The number before the first blank of a reply text; Fallback without a blank or a number.
 int64_t NumberBeforeBlank(const String& ReplyText, int64_t Fallback)
 {
@@ -27,8 +21,8 @@ int64_t NumberBeforeBlank(const String& ReplyText, int64_t Fallback)
 
 }  // namespace
 
-String User(const String& Name) { return "USER " + WithoutLineBreaks(Name) + CRLF; }
-String Pass(const String& Password) { return "PASS " + WithoutLineBreaks(Password) + CRLF; }
+String User(const String& Name) { return "USER " + RemoveLineBreaks(Name) + CRLF; }
+String Pass(const String& Password) { return "PASS " + RemoveLineBreaks(Password) + CRLF; }
 String Stat() { return String("STAT") + CRLF; }
 String Retr(uint16_t Number) { return "RETR " + IntToStr(Number) + CRLF; }
 String Top(uint16_t Number) { return "TOP " + IntToStr(Number) + " 0" + CRLF; }

@@ -15,12 +15,6 @@ constexpr const char* DayNames[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "S
 constexpr const char* MonthNames[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                       "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 
-// A CR or LF inside a header value would start a header line of the value's choosing.
-String OneLine(String Value)
-{
-    std::erase_if(Value, [](char c) { return c == '\r' || c == '\n'; });
-    return Value;
-}
 
 String LocalHostName(const TClientSocket* Client)
 {
@@ -114,19 +108,20 @@ void DotStuff(TStringList& Lines)
     }
 }
 
+// Every header value loses its CR and LF: a break would start a header line of the value's choosing.
 String SenderLine(const TQELMessage& Message, const String& SMTPServer)
 {
-    const String mail = OneLine(Message.FromMail);
-    const String name = OneLine(Message.FromName);
+    const String mail = RemoveLineBreaks(Message.FromMail);
+    const String name = RemoveLineBreaks(Message.FromName);
     if (name.empty()) return "From: " + mail;
-    const String address = mail.find('@') != String::npos ? mail : mail + "@" + OneLine(SMTPServer);
+    const String address = mail.find('@') != String::npos ? mail : mail + "@" + RemoveLineBreaks(SMTPServer);
     return "From: \"" + name + "\" <" + address + ">";
 }
 
 // Every element between ";" in brackets, untrimmed; a trailing ";" adds none.
 String RecipientText(const String& SendTo)
 {
-    const String text = OneLine(SendTo);
+    const String text = RemoveLineBreaks(SendTo);
     String out;
     for (size_t start = 0; start < text.size();) {
         size_t end = text.find(';', start);
@@ -142,7 +137,7 @@ String RecipientText(const String& SendTo)
 
 void AddOptional(TStrings& Lines, const char* Name, const String& Value)
 {
-    const String value = OneLine(Value);
+    const String value = RemoveLineBreaks(Value);
     if (!value.empty()) Lines.Add(Name + value);
 }
 
@@ -152,12 +147,12 @@ void AddHeaderLines(TStrings& H, const TQELMessage& Message, const String& Messa
 {
     H.Add("Message-Id: " + MessageId);
     AddOptional(H, "In-Reply-To: ", Message.InReplyTo);
-    H.Add("Date: " + OneLine(Message.Date));
+    H.Add("Date: " + RemoveLineBreaks(Message.Date));
     H.Add(SenderLine(Message, SMTPServer));
     AddOptional(H, "Reply-To: ", Message.ReplyTo);
-    H.Add("X-Mailer: " + OneLine(Mailer));
+    H.Add("X-Mailer: " + RemoveLineBreaks(Mailer));
     H.Add("TO: " + RecipientText(Message.SendTo));
-    H.Add("Subject: " + OneLine(Message.Subject));
+    H.Add("Subject: " + RemoveLineBreaks(Message.Subject));
     H.Add("MIME-Version: 1.0");
 }
 
@@ -179,9 +174,9 @@ String MimeTypeOf(const TQELAttachment& Attachment)
 
 void AddPartHeader(TStrings& T, const String& Delimiter, const TQELAttachment& Attachment)
 {
-    const String name = OneLine(ExtractFileName(Attachment.FileName));
+    const String name = RemoveLineBreaks(ExtractFileName(Attachment.FileName));
     T.Add(Delimiter);
-    T.Add("Content-type: " + OneLine(MimeTypeOf(Attachment)) + "; name=\"" + name + "\"");
+    T.Add("Content-type: " + RemoveLineBreaks(MimeTypeOf(Attachment)) + "; name=\"" + name + "\"");
     T.Add("Content-Transfer-Encoding: base64");
     T.Add("Content-Disposition: inLine; filename=\"" + name + "\"");
     T.Add("");

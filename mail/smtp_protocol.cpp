@@ -10,12 +10,6 @@ namespace {
 
 constexpr const char* CRLF = "\r\n";
 
-String WithoutLineBreaks(String S)
-{
-    S.erase(std::remove_if(S.begin(), S.end(), [](char C) { return C == '\r' || C == '\n'; }), S.end());
-    return S;
-}
-
 bool IsDigit(char C) { return C >= '0' && C <= '9'; }
 
 // "250-..." announces more lines; anything else ends the reply.
@@ -42,7 +36,7 @@ size_t FindLineBreak(const String& S, size_t From)
 String Command(const char* Verb, const String& Argument, const char* Close = "")
 {
     String out(Verb);
-    out += WithoutLineBreaks(Argument);
+    out += RemoveLineBreaks(Argument);
     out += Close;
     out += CRLF;
     return out;

@@ -25,7 +25,7 @@ public:
     void Initialize();
     bool Initialized() const;
 
-    // Services pending Qt events. Cheap when called very often: it pumps at most once per PumpInterval.
+    // Services pending Qt events. Cheap when called very often: it pumps at most once per PumpIntervalNs.
     void ProcessMessages();
     void Run();        // runs the event loop until Terminate
     void Terminate();

@@ -257,3 +257,9 @@ double Random()
     const uint64_t Low = State.Engine() >> 6;
     return static_cast<double>((High << 26) | Low) / 9007199254740992.0;
 }
+
+String RemoveLineBreaks(String S)
+{
+    std::erase_if(S, [](char C) { return C == '\r' || C == '\n'; });
+    return S;
+}

@@ -12,6 +12,8 @@
 String Trim(const String& S);
 String TrimLeft(const String& S);
 String TrimRight(const String& S);
+// S without its CR and LF characters: a value that must stay on one protocol or header line.
+String RemoveLineBreaks(String S);
 
 String UpperCase(const String& S);
 String LowerCase(const String& S);
