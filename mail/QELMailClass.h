@@ -21,3 +21,7 @@ public:
 // Runs Step; an error goes to Application->HandleException(Sender) instead of to the caller,
 // and the result is False. The mail collections' Delete and an attachment's SaveToFile use it.
 bool RunReported(TObject* Sender, const std::function<void()>& Step);
+
+// Takes Item out of its collection again and raises EInvalidCast: an item constructed for a
+// collection of the wrong kind must not stay behind in it. Needed names the right kind.
+[[noreturn]] void RefuseItem(TCollectionItem* Item, const char* Needed);

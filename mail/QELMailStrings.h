@@ -27,4 +27,16 @@ inline constexpr const char* MapiEntryNames[12] = {
 inline constexpr const char* MapiDllError = "GetProcAddress for MAPI DLL function(s) failed";
 inline constexpr const char* MapiUnavailable = "MAPI services are not available on this system";
 
+// Simple MAPI: sending.
+inline constexpr const char* OutgoingMail = "Outgoing Mail";
+inline constexpr const char* MapiProfilesKeyNT =
+    "Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows Messaging Subsystem\\Profiles";
+inline constexpr const char* MapiProfilesKey = "Software\\Microsoft\\Windows Messaging Subsystem\\Profiles";
+inline constexpr const char* MapiDefaultProfileValue = "DefaultProfile";
+inline constexpr const char* FaxAddressPrefix = "Fax:";
+inline constexpr const char* MailAddressPrefix = "smtp:";
+// The contact a new quick mail starts with: none, so that nothing goes out by accident.
+inline constexpr const char* QuickMailContactName = "";
+inline constexpr const char* QuickMailContactAddress = "";
+
 }  // namespace QELMailStr

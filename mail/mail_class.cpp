@@ -22,3 +22,9 @@ bool RunReported(TObject* Sender, const std::function<void()>& Step)
         return false;
     }
 }
+
+void RefuseItem(TCollectionItem* Item, const char* Needed)
+{
+    Item->SetCollection(nullptr);
+    throw EInvalidCast("Invalid class typecast: a " + Item->ClassName() + " needs " + Needed);
+}

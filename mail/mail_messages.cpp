@@ -10,25 +10,13 @@
 QEL_REGISTER_CLASS(TQELAttachment);
 QEL_REGISTER_CLASS(TQELMessage);
 
-namespace {
-
-// The base constructor has already joined Collection by the time a type test fails, so the
-// item leaves again before the error goes out: a refused item must not stay behind.
-[[noreturn]] void Refuse(TCollectionItem* Item, const char* Needed)
-{
-    Item->SetCollection(nullptr);
-    throw EInvalidCast("Invalid class typecast: a " + Item->ClassName() + " needs " + Needed);
-}
-
-}  // namespace
-
 // ---------------------------------------------------------------- TQELAttachment
 
 TQELAttachment::TQELAttachment(TCollection* Collection) : TCollectionItem(Collection)
 {
     auto* attachments = dynamic_cast<TQELAttachments*>(Collection);
     FMessage = attachments ? attachments->Message() : nullptr;
-    if (!FMessage) Refuse(this, "a TQELAttachments owned by a TQELMessage");
+    if (!FMessage) RefuseItem(this, "a TQELAttachments owned by a TQELMessage");
     Content = std::make_unique<TMemoryStream>();
     EncodedLines = std::make_unique<TStringList>();
 }
@@ -87,7 +75,7 @@ TQELMessage::TQELMessage(TCollection* Collection) : TCollectionItem(Collection)
 {
     auto* messages = dynamic_cast<TQELMessages*>(Collection);
     FHost = messages ? messages->Host() : nullptr;
-    if (!FHost) Refuse(this, "a TQELMessages owned by a TQELMailHost");
+    if (!FHost) RefuseItem(this, "a TQELMessages owned by a TQELMailHost");
     FMessage = std::make_unique<TStringList>();
     FAttachments = std::make_unique<TQELAttachments>(this);
 }
@@ -106,15 +94,7 @@ void TQELMessage::SetMessage(TStrings* Value)
 
 void TQELMessage::SetQELAttachments(TQELAttachments* Value)
 {
-    if (Value == FAttachments.get()) return;
-    // Copy into a scratch collection first: attachments cannot be copied, and a failed copy
-    // must leave this message's attachments as they were rather than emptied with a blank one.
-    TQELAttachments copy(this);
-    copy.Assign(Value);
-    FAttachments->BeginUpdate();
-    FAttachments->Clear();
-    while (copy.Count() > 0) copy.Items(0)->SetCollection(FAttachments.get());
-    FAttachments->EndUpdate();
+    FAttachments->Assign(Value);
 }
 
 // ---------------------------------------------------------------- TQELMessages

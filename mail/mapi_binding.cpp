@@ -1,5 +1,5 @@
 // Finding, loading and binding the Simple MAPI provider library.
-#include "QELTMapiMail.h"
+#include "MapiBinding.h"
 
 #include "QELMailStrings.h"
 #include "framework/core/Application.h"

@@ -139,14 +139,18 @@ void TCollection::Assign(TPersistent* Source)
         return;
     }
     if (src == this) return;
+    // All or nothing: the copies join behind the old items, which go only once every copy
+    // succeeded; a failed copy removes the new items and leaves the target as it was.
     BeginUpdate();
+    const size_t kept = FItems.size();
     try {
-        Clear();
         for (TCollectionItem* from : src->FItems) Add()->Assign(from);
     } catch (...) {
+        while (FItems.size() > kept) delete FItems.back();
         EndUpdate();
         throw;
     }
+    for (size_t i = 0; i < kept; ++i) delete FItems.front();
     EndUpdate();
 }
 

@@ -56,7 +56,8 @@ public:
     void EndUpdate();
     int UpdateCount() const { return FUpdateCount; }
 
-    // Empties this collection, then adds one item per source item, filled by the item's Assign.
+    // Replaces the items by one copy per source item, filled by the item's Assign; when a copy
+    // fails the collection keeps its old items and the error goes on.
     void Assign(TPersistent* Source) override;
     TPersistent* GetOwner() override { return FOwner; }
     TPersistent* Owner() const { return FOwner; }

@@ -66,12 +66,15 @@ TEST(Collection, AssignFailsForItemsWithoutCopyAndForOtherClasses)
 {
     TCollection src(ClassOf<TPlainItem>()), dst(ClassOf<TPlainItem>());
     src.Add();
+    TCollectionItem* old = dst.Add();
     try {
         dst.Assign(&src);
         FAIL() << "no exception";
     } catch (const EConvertError& e) {
         EXPECT_STREQ(e.what(), "Cannot assign a TPlainItem to a TPlainItem");
     }
+    ASSERT_EQ(dst.Count(), 1);  // a failed copy leaves the old items in place
+    EXPECT_EQ(dst.Items(0), old);
     TStringList lines;
     EXPECT_THROW(dst.Assign(&lines), EConvertError);
     EXPECT_EQ(TPlainItem(nullptr).GetDisplayName(), "TPlainItem");

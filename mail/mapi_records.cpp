@@ -1,0 +1,7 @@
+#include "mail/MapiRecords.h"
+
+char* TMapiStrings::Copy(const String& Text)
+{
+    FCopies.push_back(Text);
+    return FCopies.back().data();
+}
