@@ -49,6 +49,9 @@ struct TOutgoing {
     std::vector<TAttachment> Attachments;
 };
 
+// Characters that could end or split a header line: never part of a deliverable address.
+inline constexpr const char* HeaderBreakers = " \t\r\n<>,;\"";
+
 // Turns a recipient's name/address into a deliverable address; a result code on refusal.
 MAPI_ULONG RecipientAddress(const MapiRecipDesc& Recip, const TProfile& Profile, String& Address);
 MAPI_ULONG ReadMessage(const MapiMessage& Message, const TProfile& Profile, TOutgoing& Out);
@@ -57,7 +60,8 @@ String ComposeMessage(const TOutgoing& Out);
 bool RunSendmail(const String& SendmailPath, const String& Text);
 
 // Address book lines "name = address"; the name matches by case-insensitive prefix,
-// an exact name match wins over prefixes.
+// an exact name match wins over prefixes. A full address ("x@y", "SMTP:" allowed before it)
+// that matches nothing resolves to itself.
 MAPI_ULONG ResolveInBook(const String& BookFile, const String& Name, String& FoundName,
                          String& FoundAddress);
 // Provider-owned buffers: a record and its strings in one tracked block.

@@ -34,6 +34,19 @@ std::vector<TBookEntry> ReadBook(const String& BookFile)
     return Book;
 }
 
+// A mail reader hands over typed addresses as names; one not in the book still names a mailbox.
+MAPI_ULONG ResolveToItself(const String& Wanted, String& FoundName, String& FoundAddress)
+{
+    String Address = Wanted;
+    if (Address.size() > 5 && SameText(Address.substr(0, 5), "SMTP:"))
+        Address = Trim(Address.substr(5));
+    if (Address.find('@') == String::npos || Address.find_first_of(HeaderBreakers) != String::npos)
+        return MAPI_E_UNKNOWN_RECIPIENT;
+    FoundName = Address;
+    FoundAddress = Address;
+    return SUCCESS_SUCCESS;
+}
+
 std::mutex BufferLock;
 std::set<void*>& Buffers()
 {
@@ -60,7 +73,7 @@ MAPI_ULONG ResolveInBook(const String& BookFile, const String& Name, String& Fou
             Matches.push_back(E);
     }
     if (Matches.empty())
-        return MAPI_E_UNKNOWN_RECIPIENT;
+        return ResolveToItself(Wanted, FoundName, FoundAddress);
     if (Matches.size() > 1)
         return MAPI_E_AMBIGUOUS_RECIPIENT;
     FoundName = Matches[0].Name;

@@ -180,17 +180,20 @@ MAPI_ULONG RecipientAddress(const MapiRecipDesc& Recip, const TProfile& Profile,
         return SUCCESS_SUCCESS;
     }
     Raw = Trim(Raw);
-    // Anything that could end or split a header line is no deliverable address.
-    if (Raw.find_first_of(" \t\r\n<>,;\"") != String::npos)
-        return MAPI_E_UNKNOWN_RECIPIENT;
-    if (Raw.find('@') != String::npos) {
-        Address = Raw;
-        return SUCCESS_SUCCESS;
-    }
-    String Found;
     if (Raw.empty())
         return MAPI_E_UNKNOWN_RECIPIENT;
-    return ResolveInBook(Profile.AddressBook, Raw, Found, Address);
+    // Without "@" it is a name for the book, and book names may hold blanks.
+    if (Raw.find('@') == String::npos) {
+        String Found;
+        if (MAPI_ULONG Result = ResolveInBook(Profile.AddressBook, Raw, Found, Address))
+            return Result;
+        Raw = Address;
+    }
+    // Anything that could end or split a header line is no deliverable address.
+    if (Raw.find_first_of(HeaderBreakers) != String::npos)
+        return MAPI_E_UNKNOWN_RECIPIENT;
+    Address = Raw;
+    return SUCCESS_SUCCESS;
 }
 
 MAPI_ULONG ReadMessage(const MapiMessage& Message, const TProfile& Profile, TOutgoing& Out)

@@ -219,4 +219,46 @@ TEST_F(MapiProvider, ResolveNameUniqueAmbiguousUnknownAndFreeBuffer)
     EXPECT_EQ(MapiEntries().MAPIFreeBuffer(nullptr), 0u);
 }
 
+TEST_F(MapiProvider, ResolveNameTakesAnAddressMissingFromTheBookAsItself)
+{
+    LPMAPIRESOLVENAME Resolve = MapiEntries().MAPIResolveName;
+    lpMapiRecipDesc R = nullptr;
+    ASSERT_EQ(Resolve(FSession, 0, (char*)" dave@example.net ", 0, 0, &R), 0u);
+    EXPECT_STREQ(R->lpszName, "dave@example.net");
+    EXPECT_STREQ(R->lpszAddress, "dave@example.net");
+    EXPECT_EQ(MapiEntries().MAPIFreeBuffer(R), 0u);
+    ASSERT_EQ(Resolve(FSession, 0, (char*)"SMTP:erin@example.net", 0, 0, &R), 0u);
+    EXPECT_STREQ(R->lpszAddress, "erin@example.net");
+    EXPECT_EQ(MapiEntries().MAPIFreeBuffer(R), 0u);
+    // The book still wins: its name comes back for an address it holds.
+    ASSERT_EQ(Resolve(FSession, 0, (char*)"BOB@example.org", 0, 0, &R), 0u);
+    EXPECT_STREQ(R->lpszName, "Bob Brown");
+    EXPECT_EQ(MapiEntries().MAPIFreeBuffer(R), 0u);
+
+    R = nullptr;
+    EXPECT_EQ(Resolve(FSession, 0, (char*)"Dave <dave@example.net>", 0, 0, &R), uint32_t(MAPI_E_UNKNOWN_RECIPIENT));
+    EXPECT_EQ(Resolve(FSession, 0, (char*)"a@b, c@d", 0, 0, &R), uint32_t(MAPI_E_UNKNOWN_RECIPIENT));
+    EXPECT_EQ(R, nullptr);
+}
+
+TEST_F(MapiProvider, SendMailLooksUpBookNamesWithBlanksAndTakesPlainAddresses)
+{
+    // What the component hands over after resolving: the resolved name alone.
+    MapiRecipDesc Recips[] = {Recip(MAPI_TO, "Ann Smith", nullptr), Recip(MAPI_CC, "dave@example.net", nullptr)};
+    MapiMessage M{};
+    M.lpszNoteText = (char*)"x";
+    M.nRecipCount = 2;
+    M.lpRecips = Recips;
+    ASSERT_EQ(Send(M, FSession), 0u);
+    auto H = Parse();
+    EXPECT_EQ(H.find("To")->second, "Ann Smith <ann@example.org>");
+    EXPECT_EQ(H.find("Cc")->second, "dave@example.net");
+
+    Recips[0] = Recip(MAPI_TO, "Carol King", nullptr);
+    EXPECT_EQ(Send(M, FSession), uint32_t(MAPI_E_UNKNOWN_RECIPIENT));
+    WriteFile("book.txt", "Mallory = mallory@example.org, victim@example.org\n");
+    Recips[0] = Recip(MAPI_TO, "Mallory", nullptr);
+    EXPECT_EQ(Send(M, FSession), uint32_t(MAPI_E_UNKNOWN_RECIPIENT));
+}
+
 }  // namespace

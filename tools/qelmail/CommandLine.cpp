@@ -1,5 +1,6 @@
 #include "CommandLine.h"
 
+#include <QCommandLineParser>
 #include <QFile>
 #include <iostream>
 #include <iterator>
@@ -40,4 +41,21 @@ String ReadWholeFile(const QString& FileName)
 String ReadStandardInput()
 {
     return String(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
+}
+
+QList<QCommandLineOption> BodyOptions()
+{
+    return {
+        {{"body-file", "body"}, "Body text from a file (standard input without it or --body-text).", "file"},
+        {"body-text", "Body text given on the command line.", "text"},
+    };
+}
+
+String ReadBody(const QCommandLineParser& Parser)
+{
+    const bool file = Parser.isSet("body-file"), text = Parser.isSet("body-text");
+    if (file && text) throw TUsageError("--body-file and --body-text exclude each other");
+    if (file) return ReadWholeFile(Parser.value("body-file"));
+    if (text) return Parser.value("body-text").toStdString();
+    return ReadStandardInput();
 }

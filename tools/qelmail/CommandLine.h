@@ -2,8 +2,12 @@
 // Small helpers the mail tool's commands share.
 #include "framework/core/Types.h"
 
+#include <QCommandLineOption>
+#include <QList>
 #include <QStringList>
 #include <stdexcept>
+
+class QCommandLineParser;
 
 // A command-line mistake: reported with the usage hint and exit code 2.
 class TUsageError : public std::runtime_error {
@@ -21,3 +25,7 @@ TServerAddress ParseServer(const QString& Text, int32_t DefaultPort);
 int32_t ParseInt(const QString& Text, const char* Option, int32_t Min, int32_t Max);
 String ReadWholeFile(const QString& FileName);  // TUsageError naming the file when unreadable
 String ReadStandardInput();
+
+// --body-file (alias --body) and --body-text; ReadBody takes the one given, else standard input.
+QList<QCommandLineOption> BodyOptions();
+String ReadBody(const QCommandLineParser& Parser);  // TUsageError when both are given

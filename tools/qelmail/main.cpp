@@ -1,6 +1,8 @@
 // qelmail: a command-line mail tool on the qelmail components.
 #include "CommandLine.h"
 #include "FetchCommand.h"
+#include "MapiSendCommand.h"
+#include "QuickSendCommand.h"
 #include "SendCommand.h"
 #include "framework/core/Application.h"
 
@@ -13,8 +15,10 @@ namespace {
 const char* Usage =
     "usage: qelmail <command> [options]\n"
     "commands:\n"
-    "  send    send a message with attachments through an SMTP server\n"
-    "  fetch   read a POP3 mailbox, list new messages, save their attachments\n"
+    "  send        send a message with attachments through an SMTP server\n"
+    "  fetch       read a POP3 mailbox, list new messages, save their attachments\n"
+    "  mapi-send   send a message or fax through the Simple MAPI provider and a profile\n"
+    "  quick-send  send a short message or fax to one recipient through the default profile\n"
     "run 'qelmail <command> --help' for the options of a command\n";
 
 }  // namespace
@@ -33,6 +37,8 @@ int main(int argc, char** argv)
     try {
         if (command == "send") return RunSend(args);
         if (command == "fetch") return RunFetch(args);
+        if (command == "mapi-send") return RunMapiSend(args);
+        if (command == "quick-send") return RunQuickSend(args);
         if (command == "-h" || command == "--help" || command == "help") {
             std::fputs(Usage, stdout);
             return 0;

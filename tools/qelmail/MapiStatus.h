@@ -1,0 +1,10 @@
+#pragma once
+// What the mail tool says about Simple MAPI: why it cannot be used, and what a code means.
+#include "framework/core/Types.h"
+
+#include <cstdint>
+
+// "" when the provider is bound completely; otherwise what is missing, in words a user can act on.
+String MapiUnavailableReason();
+// "14 (unknown recipient)"; just the number for a code without a name.
+String MapiCodeText(uint32_t Code);
