@@ -450,6 +450,19 @@ TEST_F(MapiMail, HandlerErrorsAreReportedExceptBeforeSendMail)
     EXPECT_EQ(Reported.size(), 2u);
 }
 
+TEST_F(MapiMail, AHandlerThatRemovesMessagesEndsTheWalkWithTheCollection)
+{
+    for (const char* S : {"a", "b", "c"})
+        Add(S, {"ann"});
+    M->BeforeSendMail = [this](TObject*, TQELMapiMessage* Mail) {
+        if (Mail->Subject == "a") M->Messages()->Delete(2);
+    };
+    EXPECT_TRUE(M->Execute());
+    EXPECT_EQ(Calls("MAPISendMail").size(), 2u);
+    EXPECT_TRUE(Reported.empty());
+    EXPECT_EQ(M->Messages()->Count(), 0);
+}
+
 TEST_F(MapiMail, AssigningMessagesWithItemsFailsAndKeepsTheTarget)
 {
     Add("source", {"ann"});
