@@ -35,6 +35,7 @@ struct TMapiEntryPoints {
 };
 
 bool MapiAvailable();                  // the availability flag
+bool MapiEnabledInRegistry();          // the registry test alone: the value is exactly "1"
 const TMapiEntryPoints& MapiEntries();  // the entry-point table
 
 // Binds as loading qelmail does; raises TQELExceptdllerror when an entry point is missing.

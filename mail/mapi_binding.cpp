@@ -25,23 +25,6 @@ TMapiState& State()
     return S;
 }
 
-// Reads the value as the registry test does: exactly "1", its type not examined.
-bool RegistrySaysInstalled()
-{
-    TRegistry Reg;
-    Reg.SetRootKey(HKEY_LOCAL_MACHINE);
-    if (!Reg.OpenKeyReadOnly(QELMailStr::MapiRegistryKey))
-        return false;
-    if (!Reg.ValueExists(QELMailStr::MapiRegistryValue))
-        return false;
-    try {
-        return Reg.ReadString(QELMailStr::MapiRegistryValue) == "1";
-    } catch (const Exception&) {
-        // An integer value holds binary data, never the character "1".
-        return false;
-    }
-}
-
 // "mapi32.dll" and "mapi32" both name the provider file libmapi32.so.
 String ProviderFileName(const String& LibraryName)
 {
@@ -51,7 +34,7 @@ String ProviderFileName(const String& LibraryName)
 String OwnDirectory()
 {
     Dl_info Info{};
-    if (dladdr(reinterpret_cast<void*>(&RegistrySaysInstalled), &Info) == 0 || !Info.dli_fname)
+    if (dladdr(reinterpret_cast<void*>(&MapiEnabledInRegistry), &Info) == 0 || !Info.dli_fname)
         return String();
     return ExtractFilePath(Info.dli_fname);
 }
@@ -107,6 +90,23 @@ const TMapiUnit MapiUnit;
 
 }  // namespace
 
+// Exactly "1"; the value's type is not examined.
+bool MapiEnabledInRegistry()
+{
+    TRegistry Reg;
+    Reg.SetRootKey(HKEY_LOCAL_MACHINE);
+    if (!Reg.OpenKeyReadOnly(QELMailStr::MapiRegistryKey))
+        return false;
+    if (!Reg.ValueExists(QELMailStr::MapiRegistryValue))
+        return false;
+    try {
+        return Reg.ReadString(QELMailStr::MapiRegistryValue) == "1";
+    } catch (const Exception&) {
+        // An integer value holds binary data, never the character "1".
+        return false;
+    }
+}
+
 bool MapiAvailable()
 {
     return State().Available;
@@ -120,7 +120,7 @@ const TMapiEntryPoints& MapiEntries()
 void BindMapi(const String& LibraryFolder)
 {
     // Linux is later than version 3.51, so the registry test decides.
-    if (!RegistrySaysInstalled())
+    if (!MapiEnabledInRegistry())
         return;
     void* Handle = LoadProvider(LibraryFolder);
     if (!Handle)

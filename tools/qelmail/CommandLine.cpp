@@ -2,6 +2,8 @@
 
 #include <QCommandLineParser>
 #include <QFile>
+#include <cstdio>
+#include <cstdlib>
 #include <iostream>
 #include <iterator>
 
@@ -41,6 +43,25 @@ String ReadWholeFile(const QString& FileName)
 String ReadStandardInput()
 {
     return String(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
+}
+
+String ReadPasswordFile(const QString& FileName)
+{
+    const String text = ReadWholeFile(FileName);
+    return text.substr(0, text.find_first_of("\r\n"));
+}
+
+void ParseCommand(QCommandLineParser& Parser, const char* Command, const QStringList& Args)
+{
+    Parser.addHelpOption();
+    if (!Parser.parse(QStringList{QString("qelmail ") + Command} + Args))
+        throw TUsageError(Parser.errorText().toStdString());
+    if (Parser.isSet("help")) {
+        std::fputs(Parser.helpText().toUtf8().constData(), stdout);
+        std::exit(0);
+    }
+    if (!Parser.positionalArguments().isEmpty())
+        throw TUsageError("unexpected argument '" + Parser.positionalArguments().first().toStdString() + "'");
 }
 
 QList<QCommandLineOption> BodyOptions()

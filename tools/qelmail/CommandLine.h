@@ -25,6 +25,11 @@ TServerAddress ParseServer(const QString& Text, int32_t DefaultPort);
 int32_t ParseInt(const QString& Text, const char* Option, int32_t Min, int32_t Max);
 String ReadWholeFile(const QString& FileName);  // TUsageError naming the file when unreadable
 String ReadStandardInput();
+String ReadPasswordFile(const QString& FileName);  // its first line
+
+// Adds --help, parses "qelmail Command Args"; prints the help and exits 0 when asked.
+// TUsageError for an unknown option or a stray argument.
+void ParseCommand(QCommandLineParser& Parser, const char* Command, const QStringList& Args);
 
 // --body-file (alias --body) and --body-text; ReadBody takes the one given, else standard input.
 QList<QCommandLineOption> BodyOptions();

@@ -35,12 +35,7 @@ TFetchOptions ParseFetchOptions(const QStringList& Args)
         {"timeout", "Wait per reply in tenths of a second (default 60).", "tenths"},
         {"progress-step", "Progress granularity in percent (default 1).", "n"},
     });
-    p.addHelpOption();
-    if (!p.parse(QStringList{"qelmail fetch"} + Args)) throw TUsageError(p.errorText().toStdString());
-    if (p.isSet("help")) {
-        std::fputs(p.helpText().toUtf8().constData(), stdout);
-        std::exit(0);
-    }
+    ParseCommand(p, "fetch", Args);
     for (const char* required : {"server", "user"})
         if (!p.isSet(required)) throw TUsageError(String("--") + required + " is required");
 
@@ -48,8 +43,7 @@ TFetchOptions ParseFetchOptions(const QStringList& Args)
     o.Server = ParseServer(p.value("server"), 110);
     o.User = p.value("user").toStdString();
     if (p.isSet("password-file")) {
-        const String text = ReadWholeFile(p.value("password-file"));
-        o.Password = text.substr(0, text.find_first_of("\r\n"));
+        o.Password = ReadPasswordFile(p.value("password-file"));
     } else {
         o.Password = AskPassword("Password for " + o.User + "@" + o.Server.Host + ": ");
     }

@@ -36,10 +36,7 @@ String PasswordFrom(const QCommandLineParser& p)
     if (p.isSet("password") && p.isSet("password-file"))
         throw TUsageError("--password and --password-file exclude each other");
     if (p.isSet("password")) return p.value("password").toStdString();
-    if (p.isSet("password-file")) {
-        const String text = ReadWholeFile(p.value("password-file"));
-        return text.substr(0, text.find_first_of("\r\n"));
-    }
+    if (p.isSet("password-file")) return ReadPasswordFile(p.value("password-file"));
     const char* env = std::getenv(PasswordVariable);
     return env ? String(env) : String();
 }
@@ -65,14 +62,7 @@ TMapiSendOptions ParseMapiSendOptions(const QStringList& Args)
         {"fax-to", "Name of the fax recipient.", "name"},
     });
     p.addOptions(BodyOptions());
-    p.addHelpOption();
-    if (!p.parse(QStringList{"qelmail mapi-send"} + Args)) throw TUsageError(p.errorText().toStdString());
-    if (p.isSet("help")) {
-        std::fputs(p.helpText().toUtf8().constData(), stdout);
-        std::exit(0);
-    }
-    if (!p.positionalArguments().isEmpty())
-        throw TUsageError("unexpected argument '" + p.positionalArguments().first().toStdString() + "'");
+    ParseCommand(p, "mapi-send", Args);
 
     TMapiSendOptions o;
     o.Profile = p.value("profile").toStdString();

@@ -1,27 +1,7 @@
 #include "MapiStatus.h"
 
-#include "framework/core/Exceptions.h"
-#include "framework/core/Registry.h"
 #include "mail/MapiBinding.h"
 #include "mail/QELMailStrings.h"
-
-namespace {
-
-// The binding only records that it is unbound; it reads the same value to decide.
-bool RegistryValueSet()
-{
-    TRegistry reg;
-    reg.SetRootKey(HKEY_LOCAL_MACHINE);
-    if (!reg.OpenKeyReadOnly(QELMailStr::MapiRegistryKey) || !reg.ValueExists(QELMailStr::MapiRegistryValue))
-        return false;
-    try {
-        return reg.ReadString(QELMailStr::MapiRegistryValue) == "1";
-    } catch (const Exception&) {
-        return false;
-    }
-}
-
-}  // namespace
 
 String MapiUnavailableReason()
 {
@@ -29,7 +9,7 @@ String MapiUnavailableReason()
         const String error = MapiLoadError();
         return error.empty() ? String() : "the MAPI provider libmapi32.so is incomplete: " + error;
     }
-    if (!RegistryValueSet())
+    if (!MapiEnabledInRegistry())
         return String("MAPI is not enabled: the registry value HKEY_LOCAL_MACHINE\\") + QELMailStr::MapiRegistryKey +
                "\\" + QELMailStr::MapiRegistryValue + " is not 1; put \"" + QELMailStr::MapiRegistryValue +
                " = 1\" in its section of qel/registry/HKEY_LOCAL_MACHINE.ini in a folder of $XDG_CONFIG_DIRS "

@@ -29,14 +29,7 @@ TQuickSendOptions ParseQuickSendOptions(const QStringList& Args)
         {"subject", "Subject line.", "text"},
     });
     p.addOptions(BodyOptions());
-    p.addHelpOption();
-    if (!p.parse(QStringList{"qelmail quick-send"} + Args)) throw TUsageError(p.errorText().toStdString());
-    if (p.isSet("help")) {
-        std::fputs(p.helpText().toUtf8().constData(), stdout);
-        std::exit(0);
-    }
-    if (!p.positionalArguments().isEmpty())
-        throw TUsageError("unexpected argument '" + p.positionalArguments().first().toStdString() + "'");
+    ParseCommand(p, "quick-send", Args);
     if (p.isSet("to") == p.isSet("fax")) throw TUsageError("give either --to or --fax");
 
     TQuickSendOptions o;

@@ -39,12 +39,7 @@ TSendOptions ParseSendOptions(const QStringList& Args)
         {"line-pause", "Pause after each text line in ms (default 40; 0 = none).", "ms"},
         {{"v", "verbose"}, "Print every server reply."},
     });
-    p.addHelpOption();
-    if (!p.parse(QStringList{"qelmail send"} + Args)) throw TUsageError(p.errorText().toStdString());
-    if (p.isSet("help")) {
-        std::fputs(p.helpText().toUtf8().constData(), stdout);
-        std::exit(0);
-    }
+    ParseCommand(p, "send", Args);
     for (const char* required : {"server", "from", "to"})
         if (!p.isSet(required)) throw TUsageError(String("--") + required + " is required");
 
