@@ -1,10 +1,12 @@
 // libFuzzer entry: any bytes as the lines of a retrieved message, through the parser and the
 // decoders. Beyond the sanitizers' checks it traps when a received name could leave its folder.
-#include "mail/MailDecoders.h"
+#include "mail/codec/MailDecoders.h"
 #include "mail/QELTIEmails.h"
 
 #include <cstddef>
 #include <cstdint>
+
+using namespace qel;
 
 namespace {
 

@@ -1,6 +1,11 @@
 #pragma once
-// QELTIEmails: Internet mail — messages, attachments, the mail host session and SMTP sending.
-#include "mail/MailHost.h"
-#include "mail/MailMessages.h"
-#include "mail/SMTPMail.h"
-#include "mail/POPMail.h"
+// QELTIEmails: Internet mail — messages, attachments, the mail host session, SMTP sending and
+// POP3 receiving.
+#include "mail/model/MailMessages.h"
+#include "mail/pop/POPMail.h"
+#include "mail/session/MailHost.h"
+#include "mail/smtp/SMTPMail.h"
+
+namespace qel {
+
+}  // namespace qel

@@ -1,5 +1,9 @@
 #pragma once
 // QELTMapiMail: sending through Simple MAPI — the binding, TQELMapiMail and TQELQuickMail.
-#include "mail/MapiBinding.h"
-#include "mail/MapiMail.h"
-#include "mail/QuickMail.h"
+#include "mail/mapi/MapiBinding.h"
+#include "mail/mapi/MapiMail.h"
+#include "mail/mapi/QuickMail.h"
+
+namespace qel {
+
+}  // namespace qel

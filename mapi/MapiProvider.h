@@ -5,7 +5,7 @@
 
 #include <vector>
 
-namespace QELMapi {
+namespace qel::mapiprovider {
 
 // Profiles are sections of an INI file. Its path comes from the registry facade,
 // HKEY_CURRENT_USER "Software\QEL\SimpleMapi" value "ProfileFile"; without it,
@@ -68,4 +68,4 @@ MAPI_ULONG ResolveInBook(const String& BookFile, const String& Name, String& Fou
 lpMapiRecipDesc NewRecipDesc(const String& Name, const String& Address);
 bool FreeTracked(void* Buffer);
 
-}  // namespace QELMapi
+}  // namespace qel::mapiprovider

@@ -3,6 +3,8 @@
 #include <QCoreApplication>
 #include <benchmark/benchmark.h>
 
+using namespace qel;
+
 // The mail components call ProcessMessages per line and per byte group: its idle cost matters.
 static void BM_ProcessMessagesIdle(benchmark::State& state)
 {

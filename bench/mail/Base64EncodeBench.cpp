@@ -1,6 +1,6 @@
 // Attachment encoding against OpenSSL's block encoder, on the same 16 MiB file.
 #include "framework/core/Application.h"
-#include "mail/Base64Encoder.h"
+#include "mail/codec/Base64Encoder.h"
 #include "mail/QELTIEmails.h"
 
 #include <benchmark/benchmark.h>
@@ -15,6 +15,8 @@
 #include <fstream>
 #include <random>
 #include <vector>
+
+using namespace qel;
 
 namespace {
 

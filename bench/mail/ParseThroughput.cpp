@@ -8,6 +8,8 @@
 #include <chrono>
 #include <cstdio>
 
+using namespace qel;
+
 int main(int argc, char** argv)
 {
     if (argc < 2) {

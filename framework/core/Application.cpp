@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <ctime>
 
+namespace qel {
+
 namespace {
 
 TApplication::TQtAppFactory& QtAppFactory()
@@ -133,3 +135,5 @@ String TApplication::ExeName() const
                                                       : QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
     return path.toStdString();
 }
+
+}  // namespace qel

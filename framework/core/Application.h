@@ -7,6 +7,8 @@
 
 class QCoreApplication;
 
+namespace qel {
+
 using TExceptionEvent = std::function<void(TObject* Sender, const Exception& E)>;
 
 class TApplication : public TComponent {
@@ -55,3 +57,5 @@ private:
 };
 
 extern TApplication* Application;
+
+}  // namespace qel

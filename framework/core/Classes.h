@@ -5,3 +5,7 @@
 #include "framework/core/Persistent.h"
 #include "framework/core/Streams.h"
 #include "framework/core/Strings.h"
+
+namespace qel {
+
+}  // namespace qel

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace qel {
+
 QEL_REGISTER_CLASS(TCollectionItem);
 
 TCollectionItem::TCollectionItem(TCollection* Collection)
@@ -188,3 +190,5 @@ void TCollection::MoveItem(int CurIndex, int NewIndex)
     FItems.insert(FItems.begin() + NewIndex, item);
     Changed();
 }
+
+}  // namespace qel

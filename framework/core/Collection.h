@@ -4,6 +4,8 @@
 
 #include <vector>
 
+namespace qel {
+
 class TCollection;
 
 enum TCollectionNotification { cnAdded, cnExtracting, cnDeleting };
@@ -84,3 +86,5 @@ private:
     int FNextID = 0;
     int FUpdateCount = 0;
 };
+
+}  // namespace qel

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 
+namespace qel {
+
 namespace {
 
 bool SameTextAscii(const String& a, const String& b)
@@ -202,3 +204,5 @@ void TComponent::Loaded()
 {
     EndLoading();
 }
+
+}  // namespace qel

@@ -6,6 +6,8 @@
 #include <functional>
 #include <vector>
 
+namespace qel {
+
 enum TOperation { opInsert, opRemove };
 
 enum TComponentStateItem { csLoading, csReading, csWriting, csDestroying, csDesigning, csUpdating };
@@ -71,3 +73,5 @@ private:
 };
 
 bool IsValidIdent(const String& Ident);
+
+}  // namespace qel

@@ -6,6 +6,8 @@
 #include <chrono>
 #include <cmath>
 
+namespace qel {
+
 namespace {
 
 using namespace std::chrono;
@@ -297,3 +299,5 @@ TDateTime QDateTimeToDateTime(const QDateTime& Value)
     const QTime T = Local.time();
     return Combine(EncodeDate(D.year(), D.month(), D.day()), EncodeTime(T.hour(), T.minute(), T.second(), T.msec()));
 }
+
+}  // namespace qel

@@ -6,6 +6,8 @@
 
 #include <QDateTime>
 
+namespace qel {
+
 bool IsLeapYear(Word Year);
 Word DaysInMonth(Word Year, Word Month);
 
@@ -37,3 +39,5 @@ int TimeZoneBias();
 // Local-time conversions at the Qt boundary.
 QDateTime DateTimeToQDateTime(TDateTime DateTime);
 TDateTime QDateTimeToDateTime(const QDateTime& Value);
+
+}  // namespace qel

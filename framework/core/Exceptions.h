@@ -4,6 +4,8 @@
 
 #include <exception>
 
+namespace qel {
+
 class Exception : public std::exception {
 public:
     explicit Exception(String Msg) : FMessage(std::move(Msg)) {}
@@ -36,3 +38,5 @@ QEL_DECLARE_EXCEPTION(EFilerError, EStreamError)
 QEL_DECLARE_EXCEPTION(EReadError, EFilerError)
 QEL_DECLARE_EXCEPTION(EWriteError, EFilerError)
 QEL_DECLARE_EXCEPTION(EClassNotFound, EFilerError)
+
+}  // namespace qel

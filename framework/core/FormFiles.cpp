@@ -11,6 +11,8 @@
 #include <algorithm>
 #include <functional>
 
+namespace qel {
+
 using namespace FormValues;
 
 namespace {
@@ -328,3 +330,5 @@ TComponent* ReadComponentFile(const String& FileName, TComponent* Root, TCompone
     TFileStream file(FileName, fmOpenRead | fmShareDenyNone);
     return TextToComponent(file.ReadString(file.Size()), Root, Owner);
 }
+
+}  // namespace qel

@@ -11,6 +11,8 @@
 // Unnamed owned components are a component's internals and are never written.
 #include "framework/core/Component.h"
 
+namespace qel {
+
 String ComponentToText(TComponent* Root);
 void WriteComponentFile(const String& FileName, TComponent* Root);  // EFCreateError
 
@@ -21,3 +23,5 @@ void WriteComponentFile(const String& FileName, TComponent* Root);  // EFCreateE
 // every component the read created.
 TComponent* TextToComponent(const String& Text, TComponent* Root = nullptr, TComponent* Owner = nullptr);
 TComponent* ReadComponentFile(const String& FileName, TComponent* Root = nullptr, TComponent* Owner = nullptr);
+
+}  // namespace qel

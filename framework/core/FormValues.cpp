@@ -9,6 +9,8 @@
 #include <cmath>
 #include <limits>
 
+namespace qel {
+
 namespace FormValues {
 
 namespace {
@@ -209,3 +211,5 @@ QVariant FromJson(const QMetaProperty& Prop, const QJsonValue& Json)
 }
 
 }  // namespace FormValues
+
+}  // namespace qel

@@ -8,6 +8,8 @@
 #include <optional>
 #include <vector>
 
+namespace qel {
+
 class TObject;
 
 namespace FormValues {
@@ -40,3 +42,5 @@ QJsonValue ToJson(const QMetaProperty& Prop, const QVariant& Value);  // EWriteE
 QVariant FromJson(const QMetaProperty& Prop, const QJsonValue& Json);  // EReadError naming what was wrong
 
 }  // namespace FormValues
+
+}  // namespace qel

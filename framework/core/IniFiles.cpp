@@ -8,6 +8,8 @@
 #include <sstream>
 #include <string_view>
 
+namespace qel {
+
 namespace {
 
 String ReadWholeFile(const String& FileName)
@@ -120,3 +122,5 @@ void TIniFile::ReadSection(const String& Section, std::vector<String>& Idents) c
     if (const TSection* S = FindSection(Section))
         for (const TEntry& E : S->Entries) Idents.push_back(E.Ident);
 }
+
+}  // namespace qel

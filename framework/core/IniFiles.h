@@ -14,6 +14,8 @@
 
 #include <vector>
 
+namespace qel {
+
 class TIniFile {
 public:
     explicit TIniFile(const String& FileName);
@@ -49,3 +51,5 @@ private:
     String FFileName;
     std::vector<TSection> FSections;
 };
+
+}  // namespace qel

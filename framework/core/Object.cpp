@@ -2,6 +2,9 @@
 
 #include <map>
 #include <mutex>
+#include <string_view>
+
+namespace qel {
 
 namespace {
 
@@ -18,12 +21,22 @@ ClassRegistry& Registry()
 
 }  // namespace
 
+String ClassNameOf(TClass AClass)
+{
+    if (!AClass) return "nil";
+    const std::string_view name = AClass->className();
+    const size_t colon = name.rfind("::");
+    return String(colon == std::string_view::npos ? name : name.substr(colon + 2));
+}
+
+String TObject::ClassName() const { return ClassNameOf(metaObject()); }
+
 void RegisterClass(TClass AClass)
 {
     if (!AClass) return;
     auto& r = Registry();
     std::lock_guard g(r.Lock);
-    r.Classes[AClass->className()] = AClass;
+    r.Classes[ClassNameOf(AClass)] = AClass;
 }
 
 void UnRegisterClass(TClass AClass)
@@ -31,7 +44,7 @@ void UnRegisterClass(TClass AClass)
     if (!AClass) return;
     auto& r = Registry();
     std::lock_guard g(r.Lock);
-    auto it = r.Classes.find(AClass->className());
+    auto it = r.Classes.find(ClassNameOf(AClass));
     if (it != r.Classes.end() && it->second == AClass) r.Classes.erase(it);
 }
 
@@ -48,3 +61,5 @@ TClass FindClass(const String& ClassName)
     if (TClass c = GetClass(ClassName)) return c;
     throw EClassNotFound("Class " + ClassName + " not found");
 }
+
+}  // namespace qel

@@ -5,6 +5,8 @@
 
 #include <QObject>
 
+namespace qel {
+
 class TObject;
 using TClass = const QMetaObject*;  // a class reference: moc's meta-object for the class
 
@@ -16,7 +18,7 @@ public:
     TObject(const TObject&) = delete;
     TObject& operator=(const TObject&) = delete;
 
-    String ClassName() const { return metaObject()->className(); }
+    String ClassName() const;  // without namespaces: "TComponent", as form files store it
     TClass ClassType() const { return metaObject(); }
     bool InheritsFrom(TClass AClass) const { return AClass && metaObject()->inherits(AClass); }
 };
@@ -24,7 +26,8 @@ public:
 template <class T>
 TClass ClassOf() { return &T::staticMetaObject; }
 
-inline String ClassNameOf(TClass AClass) { return AClass ? AClass->className() : "nil"; }
+// A class's name without the C++ namespaces it is declared in; "nil" for none.
+String ClassNameOf(TClass AClass);
 
 // "is a" tests and checked casts; As raises EInvalidCast like the framework's "as".
 template <class T>
@@ -47,3 +50,5 @@ TClass FindClass(const String& ClassName);  // raises EClassNotFound when unknow
 // Registers a class when its library is loaded.
 #define QEL_REGISTER_CLASS(T) \
     static const bool qel_registered_##T = (RegisterClass(ClassOf<T>()), true)
+
+}  // namespace qel

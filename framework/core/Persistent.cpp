@@ -1,5 +1,7 @@
 #include "framework/core/Persistent.h"
 
+namespace qel {
+
 void TPersistent::Assign(TPersistent* Source)
 {
     if (Source)
@@ -18,3 +20,5 @@ void TPersistent::AssignError(TPersistent* Source)
     const String from = Source ? Source->ClassName() : "nil";
     throw EConvertError("Cannot assign a " + from + " to a " + ClassName());
 }
+
+}  // namespace qel

@@ -2,6 +2,8 @@
 // TPersistent: objects that can be copied onto one another and stored in form files.
 #include "framework/core/Object.h"
 
+namespace qel {
+
 class TPersistent : public TObject {
     Q_OBJECT
 public:
@@ -18,3 +20,5 @@ protected:
     virtual void AssignTo(TPersistent* Dest);
     [[noreturn]] void AssignError(TPersistent* Source);
 };
+
+}  // namespace qel

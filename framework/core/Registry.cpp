@@ -12,6 +12,8 @@
 #include <mutex>
 #include <sstream>
 
+namespace qel {
+
 namespace {
 
 const String ContentTypeName = "Content Type";
@@ -303,3 +305,5 @@ const std::vector<std::unique_ptr<TRegistry::TKeyFile>>& TRegistry::Files() cons
     }
     return FFiles;
 }
+
+}  // namespace qel

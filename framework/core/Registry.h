@@ -25,6 +25,8 @@
 #include <optional>
 #include <vector>
 
+namespace qel {
+
 using HKEY = uintptr_t;
 constexpr HKEY HKEY_CLASSES_ROOT = 0x80000000;
 constexpr HKEY HKEY_CURRENT_USER = 0x80000001;
@@ -79,3 +81,5 @@ private:
     mutable std::vector<String> FFileStamps;  // the files FFiles was loaded from, as they were
     mutable std::vector<std::unique_ptr<TKeyFile>> FFiles;
 };
+
+}  // namespace qel

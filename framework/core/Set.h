@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <initializer_list>
 
+namespace qel {
+
 template <class E>
 class TSet {
 public:
@@ -25,3 +27,5 @@ private:
     static constexpr uint64_t Bit(E e) { return uint64_t(1) << static_cast<unsigned>(e); }
     uint64_t FBits = 0;
 };
+
+}  // namespace qel

@@ -7,6 +7,8 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+namespace qel {
+
 // ---- TStream
 
 void TStream::ReadBuffer(void* Buffer, int64_t Count)
@@ -196,3 +198,5 @@ void TFileStream::SetSize(int64_t NewSize)
         throw EStreamError("Cannot resize file \"" + FFileName + "\". " + std::strerror(errno));
     if (Position() > NewSize) Seek(0, soEnd);
 }
+
+}  // namespace qel

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <vector>
 
+namespace qel {
+
 enum TSeekOrigin { soBeginning, soCurrent, soEnd };
 
 // File modes, combined as in the classic framework: an open mode or'ed with a share mode.
@@ -84,3 +86,5 @@ private:
     String FFileName;
     int FHandle = -1;
 };
+
+}  // namespace qel

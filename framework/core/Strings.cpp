@@ -7,6 +7,8 @@
 #include <cctype>
 #include <utility>
 
+namespace qel {
+
 QEL_REGISTER_CLASS(TStringList);
 
 namespace {
@@ -396,3 +398,5 @@ void TStringList::Changed()
 {
     if (UpdateCount() == 0 && OnChange) OnChange(this);
 }
+
+}  // namespace qel

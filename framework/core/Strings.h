@@ -5,6 +5,8 @@
 #include <span>
 #include <vector>
 
+namespace qel {
+
 class TStream;
 
 // Lines read back from Text end in this break; text on Linux ends lines with LF.
@@ -118,3 +120,5 @@ private:
 
 // Letter case ignored, for any UTF-8 text (ASCII takes a fast path).
 int CompareTextUtf8(const String& a, const String& b);
+
+}  // namespace qel

@@ -10,6 +10,8 @@
 #include <optional>
 #include <random>
 
+namespace qel {
+
 namespace {
 
 // Compared as unsigned so that UTF-8 lead and continuation bytes are never "blank".
@@ -263,3 +265,5 @@ String RemoveLineBreaks(String S)
     std::erase_if(S, [](char C) { return C == '\r' || C == '\n'; });
     return S;
 }
+
+}  // namespace qel

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <type_traits>
 
+namespace qel {
+
 // Whitespace here means every byte <= ' ' (blanks and control characters).
 String Trim(const String& S);
 String TrimLeft(const String& S);
@@ -65,3 +67,5 @@ void Randomize();
 void RandSeed(uint32_t Seed);
 int Random(int N);  // 0 .. N-1; 0 when N <= 0
 double Random();    // [0, 1)
+
+}  // namespace qel

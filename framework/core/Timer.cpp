@@ -4,6 +4,8 @@
 
 #include <QTimer>
 
+namespace qel {
+
 QEL_REGISTER_CLASS(TTimer);
 
 TTimer::TTimer(TComponent* AOwner) : TComponent(AOwner)
@@ -56,3 +58,5 @@ void TTimer::UpdateTimer()
     }
     FTimer->start(static_cast<int>(std::min<uint32_t>(FInterval, INT32_MAX)));
 }
+
+}  // namespace qel

@@ -4,6 +4,8 @@
 
 class QTimer;
 
+namespace qel {
+
 class TTimer : public TComponent {
     Q_OBJECT
     Q_PROPERTY(bool Enabled READ Enabled WRITE SetEnabled)
@@ -32,3 +34,5 @@ private:
     uint32_t FInterval = 1000;
     QTimer* FTimer = nullptr;
 };
+
+}  // namespace qel

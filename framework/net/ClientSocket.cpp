@@ -18,6 +18,8 @@
 #include <thread>
 #include <utility>
 
+namespace qel {
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -342,3 +344,5 @@ int TWinSocketStream::Write(const void* Buffer, int Count)
     }
     return done;
 }
+
+}  // namespace qel

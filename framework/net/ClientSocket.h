@@ -9,6 +9,8 @@
 #include <functional>
 #include <memory>
 
+namespace qel {
+
 enum TErrorEvent { eeGeneral, eeSend, eeReceive, eeConnect, eeDisconnect, eeAccept, eeLookup };
 enum TClientType { ctNonBlocking, ctBlocking };
 
@@ -139,3 +141,5 @@ private:
     QPointer<TCustomWinSocket> FSocket;
     int32_t FTimeOut;
 };
+
+}  // namespace qel

@@ -6,6 +6,8 @@
 #include <chrono>
 #include <gtest/gtest.h>
 
+using namespace qel;
+
 namespace {
 
 // Services the queue until Done or the deadline; true when Done came true.

@@ -11,6 +11,8 @@
 #include <chrono>
 #include <vector>
 
+using namespace qel;
+
 using namespace qeltest;
 using Clock = std::chrono::steady_clock;
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+
 namespace {
 
 TTestItem* AddItem(TCollection& c, const String& caption, int value)

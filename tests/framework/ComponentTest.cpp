@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+
 TEST(Component, OwnerFreesWhatItOwnsAndSiblingsHearOfRemovals)
 {
     auto form = std::make_unique<TComponent>(nullptr);

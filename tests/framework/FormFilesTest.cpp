@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+using namespace qel;
+
 namespace {
 
 // A form: a root with two things referring to each other, items, lines and a timer.

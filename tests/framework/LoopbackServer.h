@@ -27,6 +27,7 @@
 #include <thread>
 #include <utility>
 
+
 namespace qeltest {
 
 using namespace std::chrono_literals;

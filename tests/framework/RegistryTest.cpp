@@ -10,6 +10,8 @@
 #include <cstdlib>
 #include <optional>
 
+using namespace qel;
+
 namespace {
 
 void WriteFile(const QString& Path, const String& Text)

@@ -3,6 +3,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+using namespace qel;
+
 TEST(Streams, MemoryStreamReadsWritesAndSeeks)
 {
     TMemoryStream m;

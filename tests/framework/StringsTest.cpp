@@ -3,6 +3,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+using namespace qel;
+
 TEST(Strings, TextSplitsAtEveryLineBreakKind)
 {
     TStringList l;

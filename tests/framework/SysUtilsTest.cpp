@@ -14,6 +14,8 @@
 #include <tuple>
 #include <vector>
 
+using namespace qel;
+
 TEST(SysUtils, TrimAndCaseFoldingTouchOnlyAscii)
 {
     EXPECT_EQ(Trim("\t\r\n  a b \x01\x1f "), "a b");

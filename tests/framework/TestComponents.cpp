@@ -1,5 +1,6 @@
 #include "TestComponents.h"
 
+
 QEL_REGISTER_CLASS(TTestItem);
 QEL_REGISTER_CLASS(TPlainItem);
 QEL_REGISTER_CLASS(TTestThing);

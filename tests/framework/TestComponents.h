@@ -4,6 +4,8 @@
 
 #include <vector>
 
+using namespace qel;
+
 class TTestItem : public TCollectionItem {
     Q_OBJECT
     Q_PROPERTY(String Caption MEMBER Caption)

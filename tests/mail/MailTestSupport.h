@@ -8,6 +8,8 @@
 #include <sstream>
 #include <vector>
 
+using namespace qel;
+
 namespace MailTest {
 
 // Collects what reaches Application->HandleException while it lives, then unhooks.

@@ -1,9 +1,11 @@
 // The provider end to end, called through the mail library's binding.
-#include "MapiTestSupport.h"
+#include "mail/mapi/MapiTestSupport.h"
 
 #include <cstdio>
 #include <map>
 #include <sys/stat.h>
+
+using namespace qel;
 
 namespace {
 

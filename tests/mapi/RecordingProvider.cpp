@@ -1,5 +1,5 @@
 // The recording provider: libmapi32.so for the component tests.
-#include "RecordingProvider.h"
+#include "mapi/RecordingProvider.h"
 
 #include <cstdlib>
 #include <cstring>

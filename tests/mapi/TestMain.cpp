@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace qel;
+
 int main(int argc, char** argv)
 {
     ::testing::InitGoogleTest(&argc, argv);

@@ -7,6 +7,8 @@
 #include <iostream>
 #include <iterator>
 
+namespace qelmail_tool {
+
 TServerAddress ParseServer(const QString& Text, int32_t DefaultPort)
 {
     QString host = Text.trimmed();
@@ -80,3 +82,5 @@ String ReadBody(const QCommandLineParser& Parser)
     if (text) return Parser.value("body-text").toStdString();
     return ReadStandardInput();
 }
+
+}  // namespace qelmail_tool

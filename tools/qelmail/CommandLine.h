@@ -9,6 +9,9 @@
 
 class QCommandLineParser;
 
+namespace qelmail_tool {
+using namespace qel;
+
 // A command-line mistake: reported with the usage hint and exit code 2.
 class TUsageError : public std::runtime_error {
 public:
@@ -34,3 +37,5 @@ void ParseCommand(QCommandLineParser& Parser, const char* Command, const QString
 // --body-file (alias --body) and --body-text; ReadBody takes the one given, else standard input.
 QList<QCommandLineOption> BodyOptions();
 String ReadBody(const QCommandLineParser& Parser);  // TUsageError when both are given
+
+}  // namespace qelmail_tool

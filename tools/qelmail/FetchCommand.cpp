@@ -12,6 +12,8 @@
 #include <QDir>
 #include <cstdio>
 
+namespace qelmail_tool {
+
 namespace {
 
 struct TFetchOptions {
@@ -131,3 +133,5 @@ int RunFetch(const QStringList& Args)
     std::printf("fetched: %d new message(s) from %s:%d\n", received, o.Server.Host.c_str(), o.Server.Port);
     return report.Empty() ? 0 : 1;
 }
+
+}  // namespace qelmail_tool

@@ -11,6 +11,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+namespace qelmail_tool {
+
 namespace {
 
 const char* const PasswordVariable = "QELMAIL_MAPI_PASSWORD";
@@ -170,3 +172,5 @@ int RunMapiSend(const QStringList& Args)
     if (loggedOn && !failed && report.Empty()) std::fprintf(stderr, "qelmail: the message was not sent\n");
     return 1;
 }
+
+}  // namespace qelmail_tool

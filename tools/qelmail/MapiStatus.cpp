@@ -1,7 +1,9 @@
 #include "MapiStatus.h"
 
-#include "mail/MapiBinding.h"
-#include "mail/QELMailStrings.h"
+#include "mail/mapi/MapiBinding.h"
+#include "mail/model/MailStrings.h"
+
+namespace qelmail_tool {
 
 String MapiUnavailableReason()
 {
@@ -39,3 +41,5 @@ String MapiCodeText(uint32_t Code)
     }
     return std::to_string(Code) + (name ? String(" (") + name + ")" : String());
 }
+
+}  // namespace qelmail_tool

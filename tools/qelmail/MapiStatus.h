@@ -4,7 +4,12 @@
 
 #include <cstdint>
 
+namespace qelmail_tool {
+using namespace qel;
+
 // "" when the provider is bound completely; otherwise what is missing, in words a user can act on.
 String MapiUnavailableReason();
 // "14 (unknown recipient)"; just the number for a code without a name.
 String MapiCodeText(uint32_t Code);
+
+}  // namespace qelmail_tool

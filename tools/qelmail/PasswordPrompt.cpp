@@ -7,6 +7,8 @@
 #include <termios.h>
 #include <unistd.h>
 
+namespace qelmail_tool {
+
 String AskPassword(const String& Prompt)
 {
     const int fd = ::open("/dev/tty", O_RDWR | O_CLOEXEC);
@@ -27,3 +29,5 @@ String AskPassword(const String& Prompt)
     ::close(fd);
     return password;
 }
+
+}  // namespace qelmail_tool

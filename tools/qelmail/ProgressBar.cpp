@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <unistd.h>
 
+namespace qelmail_tool {
+
 bool StderrIsTerminal()
 {
     return ::isatty(STDERR_FILENO) == 1;
@@ -44,3 +46,5 @@ void TProgressBar::Finish()
     std::fputc('\n', stderr);
     FActive = false;
 }
+
+}  // namespace qelmail_tool

@@ -2,6 +2,8 @@
 // A one-line progress bar on a terminal; silent when standard error is not a terminal.
 #include <string>
 
+namespace qelmail_tool {
+
 class TProgressBar {
 public:
     explicit TProgressBar(bool Enabled);
@@ -19,3 +21,5 @@ private:
 };
 
 bool StderrIsTerminal();
+
+}  // namespace qelmail_tool

@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+namespace qelmail_tool {
+
 namespace {
 
 struct TQuickSendOptions {
@@ -73,3 +75,5 @@ int RunQuickSend(const QStringList& Args)
     }
     return 1;
 }
+
+}  // namespace qelmail_tool

@@ -4,6 +4,8 @@
 
 #include <cstdio>
 
+namespace qelmail_tool {
+
 TRunReport::TRunReport()
 {
     Application->OnException = [this](TObject*, const Exception& E) { FErrors.push_back(E.Message()); };
@@ -23,3 +25,5 @@ void TRunReport::Print() const
 {
     for (const String& e : FErrors) std::fprintf(stderr, "qelmail: %s\n", e.c_str());
 }
+
+}  // namespace qelmail_tool

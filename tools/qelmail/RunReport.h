@@ -1,9 +1,12 @@
 #pragma once
 // What a command's run reported: the component's error events and the exceptions the
 // application's handler caught, collected while the run goes and printed at its end.
-#include "mail/MailHost.h"
+#include "mail/session/MailHost.h"
 
 #include <vector>
+
+namespace qelmail_tool {
+using namespace qel;
 
 class TRunReport {
 public:
@@ -17,3 +20,5 @@ public:
 private:
     std::vector<String> FErrors;
 };
+
+}  // namespace qelmail_tool

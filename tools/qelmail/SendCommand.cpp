@@ -10,6 +10,8 @@
 #include <QCommandLineParser>
 #include <cstdio>
 
+namespace qelmail_tool {
+
 namespace {
 
 struct TSendOptions {
@@ -124,3 +126,5 @@ int RunSend(const QStringList& Args)
     if (report.Empty()) std::fprintf(stderr, "qelmail: the message was not accepted\n");
     return 1;
 }
+
+}  // namespace qelmail_tool

@@ -2,4 +2,8 @@
 // qelmail send: one message through an SMTP server with TQELSMTPMail.
 #include <QStringList>
 
+namespace qelmail_tool {
+
 int RunSend(const QStringList& Args);
+
+}  // namespace qelmail_tool

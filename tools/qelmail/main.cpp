@@ -10,6 +10,9 @@
 #include <cstdio>
 #include <malloc.h>
 
+using namespace qel;
+using namespace qelmail_tool;
+
 namespace {
 
 const char* Usage =

@@ -1,0 +1,71 @@
+// The messages of TQELMapiMail and their attachments.
+#include "framework/core/SysUtils.h"
+#include "mail/mapi/MapiMail.h"
+#include "mail/model/MailStrings.h"
+
+namespace qel {
+
+QEL_REGISTER_CLASS(TQELMapiAttachment);
+QEL_REGISTER_CLASS(TQELMapiMessage);
+
+// ---------------------------------------------------------------- TQELMapiAttachment
+
+TQELMapiAttachment::TQELMapiAttachment(TCollection* Collection) : TCollectionItem(Collection)
+{
+    auto* attachments = dynamic_cast<TQELMapiAttachments*>(Collection);
+    FOwnerMessage = attachments ? attachments->Message() : nullptr;
+    if (!FOwnerMessage) RefuseItem(this, "a TQELMapiAttachments owned by a TQELMapiMessage");
+}
+
+String TQELMapiAttachment::GetDisplayName() const
+{
+    return QELMailStr::Attachment;
+}
+
+// ---------------------------------------------------------------- TQELMapiAttachments
+
+TQELMapiAttachments::TQELMapiAttachments(TQELMapiMessage* Message)
+    : TCollection(ClassOf<TQELMapiAttachment>(), Message), FMessage(Message)
+{
+}
+
+TQELMapiAttachment* TQELMapiAttachments::Add(const String& FileName)
+{
+    auto* item = static_cast<TQELMapiAttachment*>(TCollection::Add());
+    item->Filename = FileName;
+    return item;
+}
+
+// ---------------------------------------------------------------- TQELMapiMessage
+
+TQELMapiMessage::TQELMapiMessage(TCollection* Collection) : TCollectionItem(Collection)
+{
+    auto* messages = dynamic_cast<TQELMapiMessages*>(Collection);
+    FOwnerMail = messages ? messages->Mail() : nullptr;
+    if (!FOwnerMail) RefuseItem(this, "a TQELMapiMessages owned by a TQELMapiMail");
+    FAttachments = std::make_unique<TQELMapiAttachments>(this);
+    FMessage = std::make_unique<TStringList>();
+    FRecipientsTo = std::make_unique<TStringList>();
+    FRecipientsCC = std::make_unique<TStringList>();
+    FRecipientsBC = std::make_unique<TStringList>();
+}
+
+TQELMapiMessage::~TQELMapiMessage() = default;
+
+String TQELMapiMessage::GetDisplayName() const
+{
+    return QELMailStr::OutgoingMail;
+}
+
+// ---------------------------------------------------------------- TQELMapiMessages
+
+TQELMapiMessages::TQELMapiMessages(TQELMapiMail* Mail) : TCollection(ClassOf<TQELMapiMessage>(), Mail), FMail(Mail) {}
+
+bool TQELMapiMessages::Delete(int Index)
+{
+    TQELMapiMessage* message = Items(Index);
+    if (FMail && FMail->OnDeleteMail) FMail->OnDeleteMail(this, message);
+    return RunReported(this, [&] { TCollection::Delete(Index); });
+}
+
+}  // namespace qel

@@ -1,7 +1,0 @@
-#include "mail/MapiRecords.h"
-
-char* TMapiStrings::Copy(const String& Text)
-{
-    FCopies.push_back(Text);
-    return FCopies.back().data();
-}

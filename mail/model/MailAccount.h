@@ -1,0 +1,106 @@
+#pragma once
+// Mail accounts, their collection and the component that holds them.
+#include "mail/model/MailsComponent.h"
+
+namespace qel {
+
+class TQELAccountHolder;
+class TQELMailAccounts;
+
+using TQELPStep = int32_t;  // 1 to 100
+
+class TQELMailAccount : public TCollectionItem {
+    Q_OBJECT
+    Q_PROPERTY(int32_t ProgressStep READ ProgressStep WRITE SetProgressStep)
+    Q_PROPERTY(String Pop3Server MEMBER Pop3Server)
+    Q_PROPERTY(String SMTPServer MEMBER SMTPServer)
+    Q_PROPERTY(String Fullname MEMBER Fullname)
+    Q_PROPERTY(String Organization MEMBER Organization)
+    Q_PROPERTY(String Username MEMBER Username)
+    Q_PROPERTY(String Password MEMBER Password)
+    Q_PROPERTY(int32_t Pop3Port MEMBER Pop3Port)
+    Q_PROPERTY(int32_t SMTPPort MEMBER SMTPPort)
+    Q_PROPERTY(int32_t TimeOut READ TimeOut WRITE SetTimeOut)
+    Q_PROPERTY(String FromMail MEMBER FromMail)
+    Q_PROPERTY(String ReplyMail MEMBER ReplyMail)
+    Q_PROPERTY(String AccountName MEMBER AccountName)
+    Q_PROPERTY(bool Include MEMBER Include)
+    Q_PROPERTY(bool Default READ Default WRITE SetDefault)
+    Q_PROPERTY(bool HeaderOnly MEMBER HeaderOnly)
+    Q_PROPERTY(bool DeleteOffServer MEMBER DeleteOffServer)
+    Q_CLASSINFO("default:Pop3Port", "110")
+    Q_CLASSINFO("default:SMTPPort", "25")
+    Q_CLASSINFO("default:TimeOut", "60")
+    Q_CLASSINFO("default:Include", "true")
+    // Default has no storage default: every account stores its mark, so a later default survives loading.
+    Q_CLASSINFO("default:HeaderOnly", "false")
+    Q_CLASSINFO("default:DeleteOffServer", "false")
+public:
+    // Collection must be a TQELMailAccounts owned by a TQELAccountHolder (EInvalidCast otherwise).
+    Q_INVOKABLE explicit TQELMailAccount(TCollection* Collection);
+
+    void Assign(TPersistent* Source) override;  // all but Default and ProgressStep
+    String GetDisplayName() const override;
+    TQELAccountHolder* Holder() const { return FHolder; }
+
+    int32_t TimeOut() const { return FTimeOut; }
+    void SetTimeOut(int32_t Value);       // below 1 becomes 1
+    int32_t ProgressStep() const { return FProgressStep; }
+    void SetProgressStep(int32_t Value);  // outside 1..100 becomes 1
+    bool Default() const { return FDefault; }
+    void SetDefault(bool Value);          // True clears every other account's mark
+
+    bool Include = true;
+    String Fullname;
+    String AccountName;
+    String Organization;
+    String Username;
+    String Password;
+    bool HeaderOnly = false;
+    int32_t Pop3Port = 110;
+    String Pop3Server;
+    int32_t SMTPPort = 25;
+    String ReplyMail;
+    String FromMail;
+    String SMTPServer;
+    bool DeleteOffServer = false;
+
+private:
+    TQELAccountHolder* FHolder = nullptr;
+    int32_t FTimeOut = 60;
+    bool FDefault = false;
+    int32_t FProgressStep = 0;
+};
+
+class TQELMailAccounts : public TCollection {
+    Q_OBJECT
+public:
+    explicit TQELMailAccounts(TQELAccountHolder* Holder);
+
+    TQELMailAccount* Add() { return static_cast<TQELMailAccount*>(TCollection::Add()); }
+    // Errors (an index out of range included) go to Application->HandleException; False then.
+    bool Delete(int Index);
+    TQELMailAccount* Items(int Index) const { return static_cast<TQELMailAccount*>(TCollection::Items(Index)); }
+    TQELMailAccount* GetQELMailAccount(int Index) const { return Items(Index); }
+    void SetQELMailAccount(int Index, TQELMailAccount* Value) { Items(Index)->Assign(Value); }
+    TQELAccountHolder* Holder() const { return FHolder; }
+
+private:
+    TQELAccountHolder* FHolder;
+};
+
+class TQELAccountHolder : public TQELMailsComponent {
+    Q_OBJECT
+    Q_PROPERTY(TQELMailAccounts* Accounts READ Accounts WRITE SetQELMailAccounts)
+public:
+    Q_INVOKABLE explicit TQELAccountHolder(TComponent* AOwner);
+    ~TQELAccountHolder() override;
+
+    TQELMailAccounts* Accounts() const { return FAccounts.get(); }
+    void SetQELMailAccounts(TQELMailAccounts* Value);
+
+private:
+    std::unique_ptr<TQELMailAccounts> FAccounts;
+};
+
+}  // namespace qel

@@ -1,0 +1,116 @@
+#include "mail/model/MailMessages.h"
+
+#include "framework/core/Application.h"
+#include "framework/core/Registry.h"
+#include "framework/core/SysUtils.h"
+#include "mail/session/MailHost.h"
+#include "mail/model/MailStrings.h"
+#include "mail/smtp/SMTPMail.h"
+
+namespace qel {
+
+QEL_REGISTER_CLASS(TQELAttachment);
+QEL_REGISTER_CLASS(TQELMessage);
+
+// ---------------------------------------------------------------- TQELAttachment
+
+TQELAttachment::TQELAttachment(TCollection* Collection) : TCollectionItem(Collection)
+{
+    auto* attachments = dynamic_cast<TQELAttachments*>(Collection);
+    FMessage = attachments ? attachments->Message() : nullptr;
+    if (!FMessage) RefuseItem(this, "a TQELAttachments owned by a TQELMessage");
+    Content = std::make_unique<TMemoryStream>();
+    EncodedLines = std::make_unique<TStringList>();
+}
+
+TQELAttachment::~TQELAttachment() = default;
+
+void TQELAttachment::SaveToFile(const String& FileName)
+{
+    RunReported(this, [&] { Content->SaveToFile(FileName); });
+}
+
+String TQELAttachment::GetDisplayName() const
+{
+    return QELMailStr::Attachment;
+}
+
+// ---------------------------------------------------------------- TQELAttachments
+
+TQELAttachments::TQELAttachments(TQELMessage* Message)
+    : TCollection(ClassOf<TQELAttachment>(), Message), FMessage(Message)
+{
+}
+
+TQELAttachment* TQELAttachments::Add(const String& FileName)
+{
+    auto* item = static_cast<TQELAttachment*>(TCollection::Add());
+    item->FileName = ExtractFileName(FileName);
+    item->PhysFile = FileName;
+    // A registry fault goes on to the caller; the item stays, named but without a type.
+    item->MimeType = GetMimetype(FileName);
+    return item;
+}
+
+String TQELAttachments::GetMimetype(const String& FileName)
+{
+    TRegistry reg;
+    reg.SetRootKey(HKEY_CLASSES_ROOT);
+    String result;
+    const String ext = ExtractFileExt(FileName);
+    // An empty key name would mean the root itself, which has no type to give.
+    if (!ext.empty() && reg.KeyExists(ext) && reg.OpenKey(ext, false)) {
+        result = reg.ReadString(QELMailStr::ContentTypeValue);
+        reg.CloseKey();
+    }
+    return result.empty() ? String(QELMailStr::DefaultMimeType) : result;
+}
+
+bool TQELAttachments::Delete(int Index)
+{
+    return RunReported(this, [&] { TCollection::Delete(Index); });
+}
+
+// ---------------------------------------------------------------- TQELMessage
+
+TQELMessage::TQELMessage(TCollection* Collection) : TCollectionItem(Collection)
+{
+    auto* messages = dynamic_cast<TQELMessages*>(Collection);
+    FHost = messages ? messages->Host() : nullptr;
+    if (!FHost) RefuseItem(this, "a TQELMessages owned by a TQELMailHost");
+    FMessage = std::make_unique<TStringList>();
+    FAttachments = std::make_unique<TQELAttachments>(this);
+}
+
+TQELMessage::~TQELMessage() = default;
+
+String TQELMessage::GetDisplayName() const
+{
+    return Is<TQELSMTPMail>(FHost) ? QELMailStr::OutgoingMessage : QELMailStr::IncomingMessage;
+}
+
+void TQELMessage::SetMessage(TStrings* Value)
+{
+    FMessage->Assign(Value);
+}
+
+void TQELMessage::SetQELAttachments(TQELAttachments* Value)
+{
+    FAttachments->Assign(Value);
+}
+
+// ---------------------------------------------------------------- TQELMessages
+
+TQELMessages::TQELMessages(TQELMailHost* Host) : TCollection(ClassOf<TQELMessage>(), Host), FHost(Host) {}
+
+bool TQELMessages::Delete(int Index)
+{
+    return RunReported(this, [&] {
+        TQELMessage* message = Items(Index);
+        // Lets a POP3 host forget the Message-ID, so the message is read again next time.
+        if (FHost) FHost->MessageDeleting(message);
+        TCollection::Delete(Index);
+    });
+}
+
+}  // namespace qel

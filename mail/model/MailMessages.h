@@ -1,0 +1,108 @@
+#pragma once
+// Messages and attachments that the Internet mail components send and receive.
+#include "mail/model/MailsComponent.h"
+
+namespace qel {
+
+class TQELMailHost;
+class TQELMessage;
+class TQELMailAccount;
+
+class TQELAttachment : public TCollectionItem {
+    Q_OBJECT
+    Q_PROPERTY(String FileName MEMBER FileName)
+    Q_PROPERTY(String PhysFile MEMBER PhysFile)
+public:
+    // Collection must be a TQELAttachments owned by a TQELMessage (EInvalidCast otherwise).
+    Q_INVOKABLE explicit TQELAttachment(TCollection* Collection);
+    ~TQELAttachment() override;
+
+    // Writes Content to FileName; errors go to Application->HandleException, never out.
+    void SaveToFile(const String& FileName);
+    String GetDisplayName() const override;
+    TQELMessage* Message() const { return FMessage; }
+
+    String FileName;                         // name part only: what the message carries
+    std::unique_ptr<TStringList> EncodedLines;
+    std::unique_ptr<TMemoryStream> Content;
+    String MimeType;
+    String PhysFile;                         // the path given to Add
+
+private:
+    TQELMessage* FMessage = nullptr;
+};
+
+class TQELAttachments : public TCollection {
+    Q_OBJECT
+public:
+    explicit TQELAttachments(TQELMessage* Message);
+
+    TQELAttachment* Add(const String& FileName);
+    static String GetMimetype(const String& FileName);  // "application/octet-stream" when unknown
+    bool Delete(int Index);                              // errors to HandleException, False then
+    TQELAttachment* Items(int Index) const { return static_cast<TQELAttachment*>(TCollection::Items(Index)); }
+    TQELAttachment* GeTQELAttachment(int Index) const { return Items(Index); }
+    void SeTQELAttachment(int Index, TQELAttachment* Value) { Items(Index)->Assign(Value); }
+    TQELMessage* Message() const { return FMessage; }
+
+private:
+    TQELMessage* FMessage;
+};
+
+class TQELMessage : public TCollectionItem {
+    Q_OBJECT
+    Q_PROPERTY(String FromMail MEMBER FromMail)
+    Q_PROPERTY(String ReplyTo MEMBER ReplyTo)
+    Q_PROPERTY(String SendTo MEMBER SendTo)
+    Q_PROPERTY(String Subject MEMBER Subject)
+    Q_PROPERTY(String FromName MEMBER FromName)
+    Q_PROPERTY(TStrings* Message READ Message WRITE SetMessage)
+    Q_PROPERTY(TQELAttachments* Attachments READ Attachments WRITE SetQELAttachments)
+public:
+    // Collection must be a TQELMessages owned by a TQELMailHost (EInvalidCast otherwise).
+    Q_INVOKABLE explicit TQELMessage(TCollection* Collection);
+    ~TQELMessage() override;
+
+    String GetDisplayName() const override;  // "Outgoing Message" in an SMTP host, else "Incoming Message"
+    TQELMailHost* Host() const { return FHost; }
+
+    TStrings* Message() const { return FMessage.get(); }
+    void SetMessage(TStrings* Value);
+    TQELAttachments* Attachments() const { return FAttachments.get(); }
+    void SetQELAttachments(TQELAttachments* Value);
+
+    String FromMail;
+    String ReplyTo;
+    String SendTo;
+    String Subject;
+    String FromName;
+    String MessageId;
+    String InReplyTo;
+    String Date;
+    int32_t MessageNumber = 0;
+    TQELMailAccount* Account = nullptr;  // not owned
+
+private:
+    std::unique_ptr<TStringList> FMessage;
+    TQELMailHost* FHost = nullptr;
+    std::unique_ptr<TQELAttachments> FAttachments;
+};
+
+class TQELMessages : public TCollection {
+    Q_OBJECT
+public:
+    explicit TQELMessages(TQELMailHost* Host);
+
+    TQELMessage* Add() { return static_cast<TQELMessage*>(TCollection::Add()); }
+    // Frees the message (a POP3 host also forgets its Message-ID); errors to HandleException, False then.
+    bool Delete(int Index);
+    TQELMessage* Items(int Index) const { return static_cast<TQELMessage*>(TCollection::Items(Index)); }
+    TQELMessage* GetQELMessage(int Index) const { return Items(Index); }
+    void SetQELMessage(int Index, TQELMessage* Value) { Items(Index)->Assign(Value); }
+    TQELMailHost* Host() const { return FHost; }
+
+private:
+    TQELMailHost* FHost;
+};
+
+}  // namespace qel

@@ -1,0 +1,252 @@
+#include "mail/pop/POPMail.h"
+
+#include "framework/core/Application.h"
+#include "framework/core/SysUtils.h"
+#include "mail/pop/PopProtocol.h"
+#include "mail/model/MailStrings.h"
+
+#include <QPointer>
+
+#include <algorithm>
+#include <memory>
+
+namespace qel {
+
+QEL_REGISTER_CLASS(TQELPOPMail);
+
+namespace {
+
+// A server that stays silent for this many of the account's waits in a row has gone away.
+constexpr int MaxSilentWaits = 10;
+// Large reads: a big mailbox then costs a few thousand reads and events, not one per kilobyte.
+constexpr size_t ChunkBytes = PopProtocol::TReply::MaxTextBytes;
+
+bool SessionOpen(const TQELMailHost& Host)
+{
+    return Host.ClientSocket && Host.ClientSocket->Active() && Host.SocketStream;
+}
+
+// Feeds Reply until it is complete, the connection is gone or the server stayed silent too long,
+// servicing the queue between empty waits. False when not a byte arrived.
+bool ReadReply(TQELMailHost& Host, PopProtocol::TReply& Reply)
+{
+    const auto buffer = std::make_unique_for_overwrite<char[]>(ChunkBytes);
+    int silentWaits = 0;
+    while (!Reply.Complete() && SessionOpen(Host) && silentWaits < MaxSilentWaits) {
+        if (!Host.SocketStream->WaitForData(Host.SocketStream->TimeOut())) {
+            Application->ProcessMessages();
+            ++silentWaits;
+            continue;
+        }
+        silentWaits = 0;
+        int n = 0;
+        try {
+            // No more than the reply can still hold, so that no byte read is dropped.
+            const size_t room = ChunkBytes - std::min(Reply.Text().size(), ChunkBytes);
+            n = Host.SocketStream->Read(buffer.get(), static_cast<int>(room));
+        } catch (const ESocketError&) {
+            break;  // the socket's error notice has reported it and closed the connection
+        }
+        if (n > 0) Reply.Feed({buffer.get(), static_cast<size_t>(n)});
+    }
+    return !Reply.Text().empty();
+}
+
+// Reads the reply to the command just sent; a "-ERR" or no reply at all is reported as Kind.
+bool ReplyAccepted(TQELPOPMail& Pop, TErrorEvent Kind)
+{
+    Pop.GetSocketText();
+    if (Pop.ReplyError) Pop.HandleError(Kind);
+    return !Pop.ReplyError;
+}
+
+// The account a held message was read from, when it is still one of the holder's accounts.
+TQELMailAccount* AccountOf(const TQELMessage& Message, const TQELAccountHolder* Holder)
+{
+    const TQELMailAccounts* accounts = Holder ? Holder->Accounts() : nullptr;
+    for (int i = 0; accounts && i < accounts->Count(); ++i)
+        if (accounts->Items(i) == Message.Account) return Message.Account;
+    return nullptr;
+}
+
+}  // namespace
+
+TQELPOPMail::TQELPOPMail(TComponent* AOwner)
+    : TQELMailHost(AOwner),
+      ReceivedIds(std::make_unique<TStringList>()),
+      DeletedNumbers(std::make_unique<TStringList>())
+{
+    Connected = false;
+    Busy = false;
+}
+
+TQELPOPMail::~TQELPOPMail() = default;
+
+bool TQELPOPMail::Execute()
+{
+    DoBeforeExecute();
+    if (!AccountInfo()) {
+        DoAfterExecute();
+        HandleServerResponse("-ERR", QELMailStr::NoAccountInfo, true);
+        return false;
+    }
+    bool result = false;
+    // A handler may change the holder or its accounts while a mailbox is read: look again each time.
+    for (int i = 0; AccountInfo() && i < AccountInfo()->Accounts()->Count(); ++i) {
+        TQELMailAccount* account = AccountInfo()->Accounts()->Items(i);
+        if (!Busy && !FInSession) CurrentAccount = account;
+        result = TQELMailHost::Execute();
+        if (RunSession(account, [this] { RetrieveMessages(); }) == TSessionEnd::Raised) result = false;
+    }
+    DoAfterExecute();
+    return result;
+}
+
+TQELPOPMail::TSessionEnd TQELPOPMail::RunSession(TQELMailAccount* Account, const std::function<void()>& Work)
+{
+    // A call from a handler of the running session must leave that session, its account included,
+    // alone; also from OnError, when the error report has already cleared Busy.
+    if (Busy || FInSession) return TSessionEnd::Skipped;
+    CurrentAccount = Account;
+    Busy = true;
+    FInSession = true;
+    TSessionEnd end = TSessionEnd::Aborted;
+    try {
+        CreateClientSocket();
+        Connect(Account->Pop3Server, Account->Pop3Port, Account->TimeOut());
+        bool worked = false;
+        if (Login()) {
+            Init();
+            Work();
+            worked = true;
+        }
+        Disconnect();
+        if (worked && !Aborted) end = TSessionEnd::Done;
+    } catch (...) {
+        // Dropped without QUIT below, so nothing deleted in this session is committed.
+        Application->HandleException(this);
+        end = TSessionEnd::Raised;
+    }
+    Busy = false;
+    FInSession = false;
+    ReleaseClientSocket();
+    Connected = false;
+    return end;
+}
+
+void TQELPOPMail::Connect(const String& Server, int32_t Port, int32_t TimeOut)
+{
+    TQELMailHost::Connect(Server, Port, TimeOut);
+    // S: +OK POP3 server ready
+    GetSocketText();
+    SessionState = Authorization;
+    Aborted = false;
+    DeletedNumbers->Clear();  // a new session numbers the mailbox afresh
+    if (ReplyError) HandleError(eeConnect);
+}
+
+String TQELPOPMail::GetSocketText()
+{
+    if (!ClientSocket) return {};
+    PopProtocol::TReply reply;
+    if (!ReadReply(*this, reply)) {
+        ReplyError = true;
+        return {};
+    }
+    LastStatus = reply.Status();
+    LastMessage = reply.Message();
+    ReplyError = reply.IsError();
+    if (OnServerMessage) OnServerMessage(this, LastStatus, LastMessage);
+    return std::move(reply).Text();
+}
+
+bool TQELPOPMail::Login()
+{
+    const String user = CurrentAccount ? CurrentAccount->Username : String();
+    const String password = CurrentAccount ? CurrentAccount->Password : String();
+    // C: USER ann  S: +OK
+    SendSocketText(PopProtocol::User(user));
+    if (!ReplyAccepted(*this, eeGeneral)) return false;
+    // C: PASS secret  S: +OK maildrop locked and ready
+    SendSocketText(PopProtocol::Pass(password));
+    if (!ReplyAccepted(*this, eeGeneral)) return false;
+    SessionState = Transaction;
+    return true;
+}
+
+uint16_t TQELPOPMail::Init()
+{
+    // C: STAT  S: +OK 3 5120
+    SendSocketText(PopProtocol::Stat());
+    if (!ReplyAccepted(*this, eeGeneral)) return 0;
+    MessageCount = PopProtocol::StatCount(LastMessage);
+    return MessageCount;
+}
+
+int32_t TQELPOPMail::RetrieveMessages()
+{
+    const uint16_t last = MessageCount;
+    int32_t count = 0;
+    for (uint32_t i = 1; i <= last; ++i) {
+        const auto number = static_cast<uint16_t>(i);
+        if (DeletedNumbers->IndexOf(IntToStr(number)) >= 0) continue;
+        const bool headerOnly = CurrentAccount && CurrentAccount->HeaderOnly;
+        RetrieveMessage(number, headerOnly);
+        if (CurrentAccount && CurrentAccount->DeleteOffServer) DeleteMessage(number);
+        if (Aborted) break;
+        ++count;
+    }
+    return count;
+}
+
+void TQELPOPMail::DeleteMessage(uint16_t Number)
+{
+    Application->ProcessMessages();
+    if (Aborted) return;
+    // C: DELE 1  S: +OK message 1 deleted
+    SendSocketText(PopProtocol::Dele(Number));
+    if (!ReplyAccepted(*this, eeGeneral)) return;
+    DeletedNumbers->Add(IntToStr(Number));
+    if (MessageCount > 0) --MessageCount;  // a host's DELE outside the counted range must not wrap to 65535
+    if (OnDelete) OnDelete(this, Number);
+}
+
+bool TQELPOPMail::DownloadMessage(int32_t Index)
+{
+    if (Index > Messages()->Count() - 1) return false;
+    QPointer<TQELMessage> held = Messages()->Items(Index);
+    TQELMailAccount* account = AccountOf(*held, AccountInfo());
+    if (!account) return false;
+    const auto number = static_cast<uint16_t>(held->MessageNumber);
+    const TSessionEnd end = RunSession(account, [&] {
+        // Handlers ran since the call (connect, replies): find the message where it is now.
+        if (held) Messages()->Delete(held->Index());
+        RetrieveMessage(number, false);
+    });
+    return end == TSessionEnd::Done;
+}
+
+bool TQELPOPMail::EraseMessage(int32_t Index)
+{
+    QPointer<TQELMessage> held = Messages()->Items(Index);
+    TQELMailAccount* account = AccountOf(*held, AccountInfo());
+    if (!account) return false;
+    const auto number = static_cast<uint16_t>(held->MessageNumber);
+    bool accepted = false;
+    const TSessionEnd end = RunSession(account, [&] {
+        DeleteMessage(number);
+        accepted = !Aborted;
+        if (held) Messages()->Delete(held->Index());
+    });
+    // The server numbers the mailbox afresh only once QUIT committed the deletion; before that,
+    // lowered numbers would point at other messages.
+    const bool committed = end == TSessionEnd::Done && accepted && !ReplyError;
+    if (!committed) return false;
+    for (int i = 0; i < Messages()->Count(); ++i) {
+        TQELMessage* message = Messages()->Items(i);
+        if (message->Account == account && message->MessageNumber > number) --message->MessageNumber;
+    }
+    return true;
+}
+
+}  // namespace qel

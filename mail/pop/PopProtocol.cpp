@@ -1,0 +1,90 @@
+#include "mail/pop/PopProtocol.h"
+
+#include "framework/core/SysUtils.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace qel {
+
+namespace PopProtocol {
+
+namespace {
+
+constexpr const char* CRLF = "\r\n";
+
+// The number before the first blank of a reply text; Fallback without a blank or a number.
+int64_t NumberBeforeBlank(const String& ReplyText, int64_t Fallback)
+{
+    const size_t blank = ReplyText.find(' ');
+    if (blank == String::npos) return Fallback;
+    return StrToInt64Def(ReplyText.substr(0, blank), Fallback);
+}
+
+}  // namespace
+
+String User(const String& Name) { return "USER " + RemoveLineBreaks(Name) + CRLF; }
+String Pass(const String& Password) { return "PASS " + RemoveLineBreaks(Password) + CRLF; }
+String Stat() { return String("STAT") + CRLF; }
+String Retr(uint16_t Number) { return "RETR " + IntToStr(Number) + CRLF; }
+String Top(uint16_t Number) { return "TOP " + IntToStr(Number) + " 0" + CRLF; }
+String Dele(uint16_t Number) { return "DELE " + IntToStr(Number) + CRLF; }
+String Quit() { return String("QUIT") + CRLF; }
+
+bool TReply::Feed(std::string_view Bytes)
+{
+    if (FComplete || Bytes.empty()) return FComplete;
+    FText.append(Bytes.substr(0, MaxTextBytes - std::min(FText.size(), MaxTextBytes)));
+    // A bare LF ends the line too: a chunk of a multi-line reply may begin with the LF whose CR
+    // came in the chunk before.
+    FComplete = Bytes.find('\n') != std::string_view::npos || FText.size() >= MaxTextBytes;
+    return FComplete;
+}
+
+String TReply::Status() const { return UpperCase(Trim(FText.substr(0, 4))); }
+
+String TReply::Message() const
+{
+    const size_t lineEnd = FText.find('\n');
+    if (lineEnd == String::npos || lineEnd <= 4) return {};
+    return Trim(FText.substr(4, lineEnd - 4));
+}
+
+size_t TTerminatorSearch::Feed(std::string_view Chunk)
+{
+    if (FFound) return 0;
+    const size_t keep = Terminator.size() - 1;
+    // Only a terminator that starts in the tail needs the tail joined to the chunk's first bytes;
+    // the rest of the chunk is searched where it lies, never copied.
+    const String head = FTail + String(Chunk.substr(0, keep));
+    size_t at = head.find(Terminator);
+    if (at != String::npos) {
+        FFound = true;
+        return at + Terminator.size() - FTail.size();
+    }
+    at = Chunk.find(Terminator);
+    if (at != std::string_view::npos) {
+        FFound = true;
+        return at + Terminator.size();
+    }
+    FTail = Chunk.size() >= keep ? String(Chunk.substr(Chunk.size() - keep))
+                                 : head.substr(head.size() - std::min(head.size(), keep));
+    return Chunk.size();
+}
+
+uint16_t StatCount(const String& ReplyText)
+{
+    const int64_t count = NumberBeforeBlank(ReplyText, 0);
+    return count < 0 ? 0 : static_cast<uint16_t>(count);
+}
+
+int32_t AnnouncedSize(const String& ReplyText)
+{
+    const int64_t size = NumberBeforeBlank(ReplyText, 0);
+    if (size <= 0) return 100;
+    return static_cast<int32_t>(std::min<int64_t>(size, std::numeric_limits<int32_t>::max()));
+}
+
+}  // namespace PopProtocol
+
+}  // namespace qel

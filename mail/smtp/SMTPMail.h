@@ -1,0 +1,71 @@
+#pragma once
+// TQELSMTPMail: sends the messages of its collection through the default account's SMTP server.
+#include "mail/session/MailHost.h"
+
+#include <memory>
+
+namespace qel {
+
+// The text after DATA in pieces (smtp/SmtpCompose.h).
+class TQELComposedText;
+
+class TQELSMTPMail : public TQELMailHost {
+    Q_OBJECT
+    Q_PROPERTY(TStrings* Signature READ Signature WRITE SetSignature)
+    Q_PROPERTY(int32_t LinePause READ LinePause WRITE SetLinePause)
+    Q_CLASSINFO("default:LinePause", "40")
+public:
+    Q_INVOKABLE explicit TQELSMTPMail(TComponent* AOwner);
+    ~TQELSMTPMail() override;
+
+    bool Execute() override;
+    void Connect(const String& Host, int32_t Port, int32_t TimeOut) override;
+    String GetSocketText() override;
+    bool SendMessage(TQELMessage* Message);
+
+    // Composition: the text after DATA, line by line; nullptr when the session was aborted.
+    std::unique_ptr<TStringList> InitializeMessage(TQELMessage* Message);
+    String CreateUIN();
+    String CreateBounds();
+    String GetSMTPDate();
+    // Replaces Attachment's EncodedLines by the Base64 lines of its PhysFile (EFOpenError when unreadable).
+    void Base64Encode(TQELAttachment* Attachment);
+
+    TStrings* Signature() const { return FSignature.get(); }
+    void SetSignature(TStrings* Value);
+    // Pause after each text line in milliseconds (0: none); throttles the text as servers once needed.
+    int32_t LinePause() const { return FLinePause; }
+    void SetLinePause(int32_t Value) { FLinePause = Value < 0 ? 0 : Value; }
+
+    int32_t CurrentItemIndex = 0;
+    bool ReplyError = false;
+    uint16_t SendPercent = 0;
+    uint16_t EncodePercent = 0;
+
+    TNotifyEvent OnBeforeSend;
+    TQELAfterMsgAction OnAfterSend;
+    TNotifyEvent OnSuccessSend;
+    TQELMailProgress OnSendProgress;
+    TQELOnCodingStart OnEncodeStart;
+    TQELMailProgress OnEncodeProgress;
+    TNotifyEvent OnEncodeend;
+
+protected:
+    bool ChecksQuitReply() const override { return true; }
+    void DoOnBeforeSend();
+    void DoSendProgress(uint16_t Percent);
+    void DoEncodeStart(const String& FileName, int32_t BytesCount);
+    void DoEncodeProgress(uint16_t Percent);
+    void DoEncodeend();
+
+private:
+    bool Expect(const char* Status, TErrorEvent OnFailure);  // sets ReplyError; reports when wrong
+    bool SendRecipients(const String& SendTo);
+    bool SendText(const TQELComposedText& Text);
+    std::unique_ptr<TQELComposedText> ComposeMessage(TQELMessage* Message);  // nullptr when aborted
+
+    std::unique_ptr<TStringList> FSignature;
+    int32_t FLinePause = 40;
+};
+
+}  // namespace qel

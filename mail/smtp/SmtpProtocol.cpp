@@ -1,0 +1,136 @@
+#include "mail/smtp/SmtpProtocol.h"
+
+#include "framework/core/SysUtils.h"
+
+#include <algorithm>
+
+namespace qel {
+
+namespace SmtpProtocol {
+
+namespace {
+
+constexpr const char* CRLF = "\r\n";
+
+bool IsDigit(char C) { return C >= '0' && C <= '9'; }
+
+// "250-..." announces more lines; anything else ends the reply.
+bool IsContinuation(const String& Line)
+{
+    return Line.size() >= 4 && IsDigit(Line[0]) && IsDigit(Line[1]) && IsDigit(Line[2]) && Line[3] == '-';
+}
+
+String WithoutCR(String Line)
+{
+    if (!Line.empty() && Line.back() == '\r') Line.pop_back();
+    return Line;
+}
+
+// find_first_of would call memchr on the two-character set once per character of the line.
+size_t FindLineBreak(const String& S, size_t From)
+{
+    for (size_t i = From; i < S.size(); ++i)
+        if (S[i] == '\r' || S[i] == '\n') return i;
+    return String::npos;
+}
+
+// Appended rather than `"literal" + String&&`, on which GCC 12 warns falsely (-Wrestrict).
+String Command(const char* Verb, const String& Argument, const char* Close = "")
+{
+    String out(Verb);
+    out += RemoveLineBreaks(Argument);
+    out += Close;
+    out += CRLF;
+    return out;
+}
+
+String Bracketed(const String& S)
+{
+    String out(1, '<');
+    out += S;
+    out += '>';
+    return out;
+}
+
+}  // namespace
+
+String Helo(const String& LocalHost) { return Command("HELO ", LocalHost); }
+String MailFrom(const String& Address) { return Command("MAIL FROM:<", Address, ">"); }
+String RcptTo(const String& Recipient) { return Command("RCPT TO:", Recipient); }
+String Data() { return String("DATA") + CRLF; }
+String Quit() { return String("QUIT") + CRLF; }
+String TextLine(const String& Line)
+{
+    // A break inside an entry starts a line of its own (the composition's CR LF entry gives two
+    // empty lines); a line after such a break that starts with "." is stuffed, so nothing in
+    // the text can end it early or smuggle in a command.
+    String out;
+    out.reserve(Line.size() + 2);
+    size_t pos = 0;
+    for (bool first = true;; first = false) {
+        size_t end = FindLineBreak(Line, pos);
+        const size_t stop = end == String::npos ? Line.size() : end;
+        if (!first && pos < Line.size() && Line[pos] == '.') out += '.';
+        out.append(Line, pos, stop - pos);
+        out += CRLF;
+        if (end == String::npos) break;
+        pos = end + 1;
+        if (Line[end] == '\r' && pos < Line.size() && Line[pos] == '\n') ++pos;
+    }
+    return out;
+}
+// The text's last line already ends in CR LF, so the text ends with one empty line before the dot.
+String EndOfText() { return String(CRLF) + "." + CRLF; }
+
+std::vector<String> SplitRecipients(const String& SendTo)
+{
+    std::vector<String> recipients;
+    String rest = Trim(SendTo);
+    for (size_t semicolon; (semicolon = rest.find(';')) != String::npos; rest.erase(0, semicolon + 1))
+        recipients.push_back(Bracketed(Trim(rest.substr(0, semicolon))));
+    if (!rest.empty())
+        recipients.push_back(Bracketed(Trim(rest)));
+    // The elements travel as one ","-joined list, so a "," inside an element splits it as well.
+    std::vector<String> arguments;
+    for (const String& element : recipients) {
+        size_t start = 0;
+        for (size_t comma; (comma = element.find(',', start)) != String::npos; start = comma + 1)
+            arguments.push_back(element.substr(start, comma - start));
+        arguments.push_back(element.substr(start));
+    }
+    if (arguments.empty()) arguments.push_back("");
+    return arguments;
+}
+
+bool TReplyAssembler::Feed(std::string_view Bytes)
+{
+    if (Bytes.empty()) return FComplete;
+    FText.append(Bytes.substr(0, MaxTextBytes - std::min(FText.size(), MaxTextBytes)));
+    for (char c : Bytes) {
+        if (c == '\n') {
+            FLastLine = WithoutCR(FLine);
+            FLine.clear();
+        } else if (FLine.size() < MaxLineBytes) {
+            FLine += c;
+        }
+    }
+    FComplete = Bytes.back() == '\n' && !IsContinuation(FLastLine);
+    return FComplete;
+}
+
+const String& TReplyAssembler::FinalLine() const
+{
+    return FComplete || FLine.empty() ? FLastLine : FLine;
+}
+
+String TReplyAssembler::Status() const { return UpperCase(Trim(FinalLine().substr(0, 3))); }
+
+String TReplyAssembler::Message() const
+{
+    const String& line = FinalLine();
+    return line.size() > 3 ? Trim(line.substr(3, 64)) : String();
+}
+
+}  // namespace SmtpProtocol
+
+}  // namespace qel

@@ -1,0 +1,55 @@
+#pragma once
+// SMTP protocol text: the command lines the client sends, the recipient list of a message, and
+// the one reply assembler that decides when a server reply is complete and what it says.
+#include "framework/core/Types.h"
+
+#include <string_view>
+#include <vector>
+
+namespace qel {
+
+namespace SmtpProtocol {
+
+// Each builder returns one complete line ending in CR LF. CR and LF are removed from the argument,
+// so no value can end the line early and start a command of its own.
+String Helo(const String& LocalHost);    // HELO host
+String MailFrom(const String& Address);  // MAIL FROM:<address>
+String RcptTo(const String& Recipient);  // RCPT TO:recipient (the recipient carries its brackets)
+String Data();                           // DATA
+String Quit();                           // QUIT
+String TextLine(const String& Line);     // one line of the message text
+String EndOfText();                      // CR LF . CR LF: ends the text after its last line
+
+// The RCPT arguments of a SendTo text: its ";"-separated elements, trimmed and each in angle
+// brackets; a trailing ";" adds nothing. An empty SendTo gives one empty argument.
+std::vector<String> SplitRecipients(const String& SendTo);
+
+// Collects one reply from the bytes as they arrive. The reply is complete once what arrived ends
+// with a line (CR LF, or a bare LF) that is not a continuation line ("250-..."). Status and text
+// come from that final line.
+class TReplyAssembler {
+public:
+    static constexpr size_t MaxTextBytes = 64 * 1024;  // a runaway server cannot exhaust memory
+    static constexpr size_t MaxLineBytes = 512;        // enough for the status and the kept text
+
+    // Takes the next bytes; true once the reply is complete.
+    bool Feed(std::string_view Bytes);
+    bool Complete() const { return FComplete; }
+    const String& Text() const { return FText; }  // the whole reply as received
+    String Status() const;                         // first three characters, trimmed, upper-cased
+    String Message() const;                        // characters 4 to 67, trimmed
+
+private:
+    // The final line once complete; before that the line that arrived last, so that a reply cut
+    // off by a closed connection still says what it can.
+    const String& FinalLine() const;
+
+    String FText;
+    String FLine;      // the line under way (its first MaxLineBytes bytes)
+    String FLastLine;  // the last line that ended, without its line end
+    bool FComplete = false;
+};
+
+}  // namespace SmtpProtocol
+
+}  // namespace qel

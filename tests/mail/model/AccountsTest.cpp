@@ -1,0 +1,170 @@
+#include "framework/core/FormFiles.h"
+#include "mail/MailTestSupport.h"
+#include "mail/model/MailStrings.h"
+#include "mail/model/MailAccount.h"
+
+#include <gtest/gtest.h>
+
+using namespace qel;
+
+namespace {
+
+void Fill(TQELMailAccount* A, const String& Tag)
+{
+    A->Include = false;
+    A->SetTimeOut(30);
+    A->Fullname = Tag + " Full";
+    A->AccountName = Tag;
+    A->Organization = Tag + " Org";
+    A->Username = Tag + "-user";
+    A->Password = Tag + "-pass";
+    A->HeaderOnly = true;
+    A->Pop3Port = 995;
+    A->Pop3Server = "pop." + Tag;
+    A->SMTPPort = 587;
+    A->ReplyMail = "reply@" + Tag;
+    A->FromMail = "from@" + Tag;
+    A->SMTPServer = "smtp." + Tag;
+    A->DeleteOffServer = true;
+}
+
+void ExpectFilledAs(const TQELMailAccount* A, const String& Tag)
+{
+    EXPECT_EQ(A->Include, false);
+    EXPECT_EQ(A->TimeOut(), 30);
+    EXPECT_EQ(A->Fullname, Tag + " Full");
+    EXPECT_EQ(A->AccountName, Tag);
+    EXPECT_EQ(A->Organization, Tag + " Org");
+    EXPECT_EQ(A->Username + A->Password, Tag + "-user" + Tag + "-pass");
+    EXPECT_TRUE(A->HeaderOnly && A->DeleteOffServer);
+    EXPECT_EQ(A->Pop3Port, 995);
+    EXPECT_EQ(A->Pop3Server, "pop." + Tag);
+    EXPECT_EQ(A->SMTPPort, 587);
+    EXPECT_EQ(A->ReplyMail + A->FromMail, "reply@" + Tag + "from@" + Tag);
+    EXPECT_EQ(A->SMTPServer, "smtp." + Tag);
+}
+
+}  // namespace
+
+TEST(AccountsTest, NewAccountsAndTheDefaultMark)
+{
+    TQELAccountHolder holder(nullptr);
+    EXPECT_EQ(holder.About, "(QEL Mail Components)");
+    EXPECT_FALSE(holder.Execute());
+    TQELMailAccount* first = holder.Accounts()->Add();
+    TQELMailAccount* second = holder.Accounts()->Add();
+    EXPECT_EQ(first->Holder(), &holder);
+    EXPECT_TRUE(first->Default());
+    EXPECT_FALSE(second->Default());
+    EXPECT_TRUE(first->Include && !first->HeaderOnly && !first->DeleteOffServer);
+    EXPECT_EQ(first->TimeOut(), 60);
+    EXPECT_EQ(first->ProgressStep(), 0);
+    EXPECT_EQ(first->Pop3Port, 110);
+    EXPECT_EQ(first->SMTPPort, 25);
+    EXPECT_EQ(first->SMTPServer + first->Username + first->AccountName, "");
+
+    second->setProperty("Default", true);
+    EXPECT_FALSE(first->Default());
+    EXPECT_TRUE(second->Default());
+    second->SetDefault(false);
+    EXPECT_FALSE(first->Default() || second->Default());
+
+    EXPECT_EQ(first->DisplayName(), "TQELMailAccount");
+    first->AccountName = "Work";
+    EXPECT_EQ(first->DisplayName(), "Work");
+}
+
+TEST(AccountsTest, PropertyWritesAreClamped)
+{
+    TQELAccountHolder holder(nullptr);
+    TQELMailAccount* a = holder.Accounts()->Add();
+    for (auto [in, out] : {std::pair{0, 1}, {-5, 1}, {30, 30}}) {
+        a->setProperty("TimeOut", in);
+        EXPECT_EQ(a->TimeOut(), out) << in;
+    }
+    for (auto [in, out] : {std::pair{0, 1}, {-1, 1}, {101, 1}, {100, 100}, {1, 1}}) {
+        a->setProperty("ProgressStep", in);
+        EXPECT_EQ(a->ProgressStep(), out) << in;
+    }
+}
+
+TEST(AccountsTest, CopiesKeepTheTargetsDefaultAndProgressStep)
+{
+    TQELAccountHolder holder(nullptr);
+    TQELMailAccount* src = holder.Accounts()->Add();
+    TQELMailAccount* dst = holder.Accounts()->Add();
+    Fill(src, "home");
+    src->SetProgressStep(10);
+    dst->SetProgressStep(5);
+    holder.Accounts()->SetQELMailAccount(1, src);
+    ExpectFilledAs(dst, "home");
+    EXPECT_EQ(dst->ProgressStep(), 5);
+    EXPECT_FALSE(dst->Default());
+    EXPECT_TRUE(src->Default());
+
+    TStringList notAnAccount;
+    EXPECT_THROW(dst->Assign(&notAnAccount), EConvertError);
+
+    // The holder's copy makes fresh accounts: only the first is marked.
+    TQELAccountHolder copy(nullptr);
+    dst->SetDefault(true);
+    copy.SetQELMailAccounts(holder.Accounts());
+    ASSERT_EQ(copy.Accounts()->Count(), 2);
+    ExpectFilledAs(copy.Accounts()->Items(1), "home");
+    EXPECT_TRUE(copy.Accounts()->Items(0)->Default());
+    EXPECT_FALSE(copy.Accounts()->Items(1)->Default());
+    EXPECT_EQ(copy.Accounts()->Items(1)->Holder(), &copy);
+}
+
+TEST(AccountsTest, DeleteAndForeignCollections)
+{
+    MailTest::TExceptionLog log;
+    TQELAccountHolder holder(nullptr);
+    TQELMailAccounts* accounts = holder.Accounts();
+    accounts->Add();
+    EXPECT_FALSE(accounts->Delete(1));
+    EXPECT_FALSE(accounts->Delete(-1));
+    ASSERT_EQ(log.Count(), 2u);
+    EXPECT_EQ(log.Reports[0].Sender, accounts);
+    EXPECT_EQ(accounts->Count(), 1);
+    EXPECT_TRUE(accounts->Delete(0));
+    EXPECT_EQ(accounts->Count(), 0);
+
+    TCollection plain(ClassOf<TQELMailAccount>());
+    TQELMailAccounts orphan(nullptr);
+    EXPECT_THROW(plain.Add(), EInvalidCast);
+    EXPECT_THROW(orphan.Add(), EInvalidCast);
+    EXPECT_EQ(plain.Count() + orphan.Count(), 0);
+}
+
+TEST(AccountsTest, FormFileRoundTrip)
+{
+    TComponent form(nullptr);
+    form.SetName("Form1");
+    auto* holder = new TQELAccountHolder(&form);
+    holder->SetName("Holder1");
+    Fill(holder->Accounts()->Add(), "home");
+    TQELMailAccount* work = holder->Accounts()->Add();
+    work->AccountName = "work";
+    work->SetProgressStep(20);
+    work->SetDefault(true);
+
+    const String text = ComponentToText(&form);
+    EXPECT_EQ(text.find("About"), String::npos);
+    EXPECT_EQ(text.find(QELMailStr::AboutMail), String::npos);
+
+    TComponent loaded(nullptr);
+    TextToComponent(text, &loaded);
+    auto* copy = dynamic_cast<TQELAccountHolder*>(loaded.FindComponent("Holder1"));
+    ASSERT_TRUE(copy);
+    EXPECT_EQ(copy->About, QELMailStr::AboutMail);
+    ASSERT_EQ(copy->Accounts()->Count(), 2);
+    TQELMailAccount* home = copy->Accounts()->Items(0);
+    ExpectFilledAs(home, "home");
+    EXPECT_EQ(home->ProgressStep(), 1);  // created in code with 0, loaded through the setter
+    EXPECT_EQ(copy->Accounts()->Items(1)->ProgressStep(), 20);
+    EXPECT_EQ(copy->Accounts()->Items(1)->AccountName, "work");
+    // The later account was the default and stays so.
+    EXPECT_FALSE(home->Default());
+    EXPECT_TRUE(copy->Accounts()->Items(1)->Default());
+}
