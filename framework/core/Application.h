@@ -1,8 +1,8 @@
 #pragma once
 // The application object: Qt application ownership, message servicing and the exception handler.
+#include "framework/core/Export.h"
 #include "framework/core/Component.h"
 
-#include <QIcon>
 #include <memory>
 
 class QCoreApplication;
@@ -11,7 +11,7 @@ namespace qel {
 
 using TExceptionEvent = std::function<void(TObject* Sender, const Exception& E)>;
 
-class TApplication : public TComponent {
+class QEL_FRAMEWORK_EXPORT TApplication : public TComponent {
     Q_OBJECT
 public:
     // Builds the Qt application a run needs; the GUI layer installs a factory for a GUI one.
@@ -40,7 +40,6 @@ public:
     String Title() const;
     void SetTitle(const String& Value) { FTitle = Value; }
     String ExeName() const;
-    QIcon Icon;
     TExceptionEvent OnException;
 
     static void SetQtAppFactory(TQtAppFactory Factory);
@@ -56,6 +55,6 @@ private:
     int64_t FLastPump = 0;  // coarse monotonic time of the last pump, in ns
 };
 
-extern TApplication* Application;
+extern QEL_FRAMEWORK_EXPORT TApplication* Application;
 
 }  // namespace qel

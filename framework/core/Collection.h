@@ -1,5 +1,6 @@
 #pragma once
 // TCollection / TCollectionItem: an owned, ordered list of items of one class.
+#include "framework/core/Export.h"
 #include "framework/core/Persistent.h"
 
 #include <vector>
@@ -10,7 +11,7 @@ class TCollection;
 
 enum TCollectionNotification { cnAdded, cnExtracting, cnDeleting };
 
-class TCollectionItem : public TPersistent {
+class QEL_FRAMEWORK_EXPORT TCollectionItem : public TPersistent {
     Q_OBJECT
 public:
     // Joins Collection (when given) at its end.
@@ -36,7 +37,7 @@ private:
     int FID = 0;
 };
 
-class TCollection : public TPersistent {
+class QEL_FRAMEWORK_EXPORT TCollection : public TPersistent {
     Q_OBJECT
 public:
     // ItemClass must derive from TCollectionItem and have a Q_INVOKABLE (TCollection*) constructor.

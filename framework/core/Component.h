@@ -1,5 +1,6 @@
 #pragma once
 // TComponent: the owner tree, names, removal notifications and the component state.
+#include "framework/core/Export.h"
 #include "framework/core/Persistent.h"
 #include "framework/core/Set.h"
 
@@ -15,7 +16,7 @@ using TComponentState = TSet<TComponentStateItem>;
 
 using TNotifyEvent = std::function<void(TObject* Sender)>;
 
-class TComponent : public TPersistent {
+class QEL_FRAMEWORK_EXPORT TComponent : public TPersistent {
     Q_OBJECT
     Q_PROPERTY(String Name READ Name WRITE SetName STORED false)
     Q_PROPERTY(int32_t Tag READ Tag WRITE SetTag)
@@ -72,6 +73,6 @@ private:
     TComponentState FComponentState;
 };
 
-bool IsValidIdent(const String& Ident);
+QEL_FRAMEWORK_EXPORT bool IsValidIdent(const String& Ident);
 
 }  // namespace qel

@@ -1,12 +1,13 @@
 #pragma once
 // The framework's exception classes: each carries only a message.
+#include "framework/core/Export.h"
 #include "framework/core/Types.h"
 
 #include <exception>
 
 namespace qel {
 
-class Exception : public std::exception {
+class QEL_FRAMEWORK_EXPORT Exception : public std::exception {
 public:
     explicit Exception(String Msg) : FMessage(std::move(Msg)) {}
     const char* what() const noexcept override { return FMessage.c_str(); }
@@ -17,7 +18,7 @@ private:
 };
 
 #define QEL_DECLARE_EXCEPTION(Name, Base) \
-    class Name : public Base {            \
+    class QEL_FRAMEWORK_EXPORT Name : public Base { \
     public:                               \
         using Base::Base;                 \
     };

@@ -10,13 +10,14 @@
 // first occurrence wins; a repeated section adds its new keys to the first one. Lines
 // before any section, and lines without '=', are ignored. LF and CR LF line ends, and a
 // leading UTF-8 byte-order mark, are accepted. A missing or unreadable file is empty.
+#include "framework/core/Export.h"
 #include "framework/core/Types.h"
 
 #include <vector>
 
 namespace qel {
 
-class TIniFile {
+class QEL_FRAMEWORK_EXPORT TIniFile {
 public:
     explicit TIniFile(const String& FileName);
 

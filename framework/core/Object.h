@@ -1,6 +1,7 @@
 #pragma once
 // TObject: run-time class information on top of moc, and the class registry that
 // lets form files create components and collection items from their class names.
+#include "framework/core/Export.h"
 #include "framework/core/Exceptions.h"
 
 #include <QObject>
@@ -10,7 +11,7 @@ namespace qel {
 class TObject;
 using TClass = const QMetaObject*;  // a class reference: moc's meta-object for the class
 
-class TObject : public QObject {
+class QEL_FRAMEWORK_EXPORT TObject : public QObject {
     Q_OBJECT
 public:
     TObject() = default;
@@ -27,7 +28,7 @@ template <class T>
 TClass ClassOf() { return &T::staticMetaObject; }
 
 // A class's name without the C++ namespaces it is declared in; "nil" for none.
-String ClassNameOf(TClass AClass);
+QEL_FRAMEWORK_EXPORT String ClassNameOf(TClass AClass);
 
 // "is a" tests and checked casts; As raises EInvalidCast like the framework's "as".
 template <class T>
@@ -42,10 +43,10 @@ T* As(TObject* Obj)
 }
 
 // Class registry. A class must be registered before a form file naming it can be read.
-void RegisterClass(TClass AClass);
-void UnRegisterClass(TClass AClass);
-TClass GetClass(const String& ClassName);   // nullptr when unknown
-TClass FindClass(const String& ClassName);  // raises EClassNotFound when unknown
+QEL_FRAMEWORK_EXPORT void RegisterClass(TClass AClass);
+QEL_FRAMEWORK_EXPORT void UnRegisterClass(TClass AClass);
+QEL_FRAMEWORK_EXPORT TClass GetClass(const String& ClassName);   // nullptr when unknown
+QEL_FRAMEWORK_EXPORT TClass FindClass(const String& ClassName);  // raises EClassNotFound when unknown
 
 // Registers a class when its library is loaded.
 #define QEL_REGISTER_CLASS(T) \

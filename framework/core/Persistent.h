@@ -1,10 +1,11 @@
 #pragma once
 // TPersistent: objects that can be copied onto one another and stored in form files.
+#include "framework/core/Export.h"
 #include "framework/core/Object.h"
 
 namespace qel {
 
-class TPersistent : public TObject {
+class QEL_FRAMEWORK_EXPORT TPersistent : public TObject {
     Q_OBJECT
 public:
     TPersistent() = default;

@@ -19,6 +19,7 @@
 //
 // An extension key may also have a section in HKEY_CLASSES_ROOT.ini: its values come
 // first, so a host can add or override types.
+#include "framework/core/Export.h"
 #include "framework/core/Exceptions.h"
 
 #include <memory>
@@ -35,7 +36,7 @@ constexpr HKEY HKEY_USERS = 0x80000003;
 
 QEL_DECLARE_EXCEPTION(ERegistryException, Exception)
 
-class TRegistry {
+class QEL_FRAMEWORK_EXPORT TRegistry {
 public:
     TRegistry();
     ~TRegistry();

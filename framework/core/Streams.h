@@ -1,5 +1,6 @@
 #pragma once
 // Byte streams: the abstract TStream, an in-memory stream and a file stream on POSIX descriptors.
+#include "framework/core/Export.h"
 #include "framework/core/Object.h"
 
 #include <algorithm>
@@ -20,7 +21,7 @@ constexpr uint16_t fmShareDenyWrite = 0x0020;
 constexpr uint16_t fmShareDenyRead = 0x0030;
 constexpr uint16_t fmShareDenyNone = 0x0040;
 
-class TStream : public TObject {
+class QEL_FRAMEWORK_EXPORT TStream : public TObject {
     Q_OBJECT
 public:
     // Read and Write move up to Count bytes and return how many moved.
@@ -42,7 +43,7 @@ public:
     int64_t CopyFrom(TStream* Source, int64_t Count);
 };
 
-class TMemoryStream : public TStream {
+class QEL_FRAMEWORK_EXPORT TMemoryStream : public TStream {
     Q_OBJECT
 public:
     TMemoryStream() = default;
@@ -68,7 +69,7 @@ private:
     int64_t FPosition = 0;
 };
 
-class TFileStream : public TStream {
+class QEL_FRAMEWORK_EXPORT TFileStream : public TStream {
     Q_OBJECT
 public:
     // fmCreate creates or truncates (EFCreateError); otherwise opens (EFOpenError). Both name the file.

@@ -1,5 +1,6 @@
 #pragma once
 // TStrings / TStringList: ordered lists of text lines, each with an optional object.
+#include "framework/core/Export.h"
 #include "framework/core/Component.h"
 
 #include <span>
@@ -12,7 +13,7 @@ class TStream;
 // Lines read back from Text end in this break; text on Linux ends lines with LF.
 inline constexpr const char* sLineBreak = "\n";
 
-class TStrings : public TPersistent {
+class QEL_FRAMEWORK_EXPORT TStrings : public TPersistent {
     Q_OBJECT
 public:
     TStrings() = default;
@@ -66,7 +67,7 @@ private:
 
 enum TDuplicates { dupIgnore, dupAccept, dupError };
 
-class TStringList : public TStrings {
+class QEL_FRAMEWORK_EXPORT TStringList : public TStrings {
     Q_OBJECT
 public:
     Q_INVOKABLE TStringList() = default;
@@ -119,6 +120,6 @@ private:
 };
 
 // Letter case ignored, for any UTF-8 text (ASCII takes a fast path).
-int CompareTextUtf8(const String& a, const String& b);
+QEL_FRAMEWORK_EXPORT int CompareTextUtf8(const String& a, const String& b);
 
 }  // namespace qel

@@ -1,12 +1,13 @@
 #pragma once
 // TTimer: fires OnTimer every Interval milliseconds on the application's event loop.
+#include "framework/core/Export.h"
 #include "framework/core/Component.h"
 
 class QTimer;
 
 namespace qel {
 
-class TTimer : public TComponent {
+class QEL_FRAMEWORK_EXPORT TTimer : public TComponent {
     Q_OBJECT
     Q_PROPERTY(bool Enabled READ Enabled WRITE SetEnabled)
     Q_PROPERTY(uint32_t Interval READ Interval WRITE SetInterval)

@@ -3,6 +3,7 @@
 // stream over it whose reads and writes wait at most a given time. Everything runs on the caller's
 // thread. ctNonBlocking is accepted but behaves exactly like ctBlocking: there is no asynchronous
 // notification mode.
+#include "framework/core/Export.h"
 #include "framework/core/Component.h"
 
 #include <QPointer>
@@ -28,7 +29,7 @@ using TSocketErrorEvent =
 
 // One connection. Its notices (disconnect, errors) go to the client socket that made it, so a
 // stream working on the connection reports through the component's events.
-class TCustomWinSocket : public TObject {
+class QEL_FRAMEWORK_EXPORT TCustomWinSocket : public TObject {
     Q_OBJECT
 public:
     explicit TCustomWinSocket(TClientSocket* AClient);  // AClient may be null: no notices then
@@ -69,7 +70,7 @@ private:
     String FRemoteHost;
 };
 
-class TClientSocket : public TComponent {
+class QEL_FRAMEWORK_EXPORT TClientSocket : public TComponent {
     Q_OBJECT
     Q_PROPERTY(bool Active READ Active WRITE SetActive)
     Q_PROPERTY(String Address MEMBER Address)
@@ -119,7 +120,7 @@ private:
 
 // Reads and writes on a connection with time-outs in milliseconds (negative counts as 0).
 // It outlives its connection safely: without one it reads nothing and writes nothing.
-class TWinSocketStream : public TObject {
+class QEL_FRAMEWORK_EXPORT TWinSocketStream : public TObject {
     Q_OBJECT
 public:
     TWinSocketStream(TCustomWinSocket* ASocket, int32_t TimeOut);

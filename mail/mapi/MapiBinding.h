@@ -9,6 +9,7 @@
 // initialiser without ending the process, so it is recorded instead: MapiLoadError()
 // returns the message, and the first MAPI component to be used hands it to
 // Application->HandleException through ReportMapiLoadError(). The flag stays True then.
+#include "mail/MailExport.h"
 #include "framework/core/Exceptions.h"
 #include "mapi/SimpleMapi.h"
 
@@ -36,22 +37,22 @@ struct TMapiEntryPoints {
     LPMAPISAVEMAIL MAPISaveMail = nullptr;
 };
 
-bool MapiAvailable();                  // the availability flag
-bool MapiEnabledInRegistry();          // the registry test alone: the value is exactly "1"
-const TMapiEntryPoints& MapiEntries();  // the entry-point table
+QEL_MAIL_EXPORT bool MapiAvailable();                  // the availability flag
+QEL_MAIL_EXPORT bool MapiEnabledInRegistry();          // the registry test alone: the value is exactly "1"
+QEL_MAIL_EXPORT const TMapiEntryPoints& MapiEntries();  // the entry-point table
 
 // Binds as loading qelmail does; raises TQELExceptdllerror when an entry point is missing.
 // LibraryFolder "" searches as described above; otherwise only that folder is tried.
-void BindMapi(const String& LibraryFolder = String());
+QEL_MAIL_EXPORT void BindMapi(const String& LibraryFolder = String());
 // Unloads the library when the flag is True and resets flag, handle and table.
-void ReleaseMapi();
+QEL_MAIL_EXPORT void ReleaseMapi();
 // Release, then bind again, recording a TQELExceptdllerror as the load does (tests, hosts).
-void RebindMapi(const String& LibraryFolder);
+QEL_MAIL_EXPORT void RebindMapi(const String& LibraryFolder);
 
 // The recorded binding failure; "" when the binding did not fail.
-String MapiLoadError();
+QEL_MAIL_EXPORT String MapiLoadError();
 // Reports a recorded failure once per binding through Application->HandleException(Sender).
-void ReportMapiLoadError(TObject* Sender);
+QEL_MAIL_EXPORT void ReportMapiLoadError(TObject* Sender);
 
 // Calls a bound entry point; MAPI_E_FAILURE when the library lacks it (a failed binding).
 template <typename TEntry, typename... TArgs>

@@ -1,5 +1,6 @@
 #pragma once
 // TQELMapiMail: sends the messages of its collection through the Simple MAPI provider.
+#include "mail/MailExport.h"
 #include "mail/mapi/FaxOrMail.h"
 #include "mail/mapi/MapiRecords.h"
 #include "mail/model/MailsComponent.h"
@@ -16,7 +17,7 @@ using TQELOnSendError = std::function<void(TObject* Sender, int32_t ErrorNo, TQE
 using TQELMapiSend = std::function<void(TObject* Sender, TQELMapiMessage* Mail)>;
 using TQELMapiConnect = std::function<void(TObject* Sender, int32_t ErrorNo)>;
 
-class TQELMapiAttachment : public TCollectionItem {
+class QEL_MAIL_EXPORT TQELMapiAttachment : public TCollectionItem {
     Q_OBJECT
     Q_PROPERTY(String Filename MEMBER Filename)
 public:
@@ -32,7 +33,7 @@ private:
     TQELMapiMessage* FOwnerMessage = nullptr;
 };
 
-class TQELMapiAttachments : public TCollection {
+class QEL_MAIL_EXPORT TQELMapiAttachments : public TCollection {
     Q_OBJECT
 public:
     explicit TQELMapiAttachments(TQELMapiMessage* Message);
@@ -47,7 +48,7 @@ private:
     TQELMapiMessage* FMessage;
 };
 
-class TQELMapiMessage : public TCollectionItem {
+class QEL_MAIL_EXPORT TQELMapiMessage : public TCollectionItem {
     Q_OBJECT
     Q_PROPERTY(String Subject MEMBER Subject)
     Q_PROPERTY(TStrings* Message READ Message WRITE SetMessage)
@@ -98,7 +99,7 @@ private:
     std::unique_ptr<TStringList> FRecipientsBC;
 };
 
-class TQELMapiMessages : public TCollection {
+class QEL_MAIL_EXPORT TQELMapiMessages : public TCollection {
     Q_OBJECT
 public:
     explicit TQELMapiMessages(TQELMapiMail* Mail);
@@ -115,7 +116,7 @@ private:
     TQELMapiMail* FMail;
 };
 
-class TQELMapiMail : public TQELMailsComponent {
+class QEL_MAIL_EXPORT TQELMapiMail : public TQELMailsComponent {
     Q_OBJECT
     Q_PROPERTY(bool MapiInstalled READ MapiInstalled WRITE SetMapiInstalled STORED false)
     Q_PROPERTY(bool NewSession MEMBER NewSession)

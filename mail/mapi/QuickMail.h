@@ -1,5 +1,6 @@
 #pragma once
 // TQELQuickMail: one short message to one recipient through Simple MAPI, without a logon.
+#include "mail/MailExport.h"
 #include "mail/mapi/FaxOrMail.h"
 #include "mail/model/MailsComponent.h"
 
@@ -7,7 +8,7 @@
 
 namespace qel {
 
-class TQELQuickMail : public TQELMailsComponent {
+class QEL_MAIL_EXPORT TQELQuickMail : public TQELMailsComponent {
     Q_OBJECT
     Q_PROPERTY(String ToName MEMBER ToName)
     Q_PROPERTY(String ToEmailorFaxAddress MEMBER ToEmailorFaxAddress)

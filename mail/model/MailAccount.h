@@ -1,5 +1,6 @@
 #pragma once
 // Mail accounts, their collection and the component that holds them.
+#include "mail/MailExport.h"
 #include "mail/model/MailsComponent.h"
 
 namespace qel {
@@ -9,7 +10,7 @@ class TQELMailAccounts;
 
 using TQELPStep = int32_t;  // 1 to 100
 
-class TQELMailAccount : public TCollectionItem {
+class QEL_MAIL_EXPORT TQELMailAccount : public TCollectionItem {
     Q_OBJECT
     Q_PROPERTY(int32_t ProgressStep READ ProgressStep WRITE SetProgressStep)
     Q_PROPERTY(String Pop3Server MEMBER Pop3Server)
@@ -72,7 +73,7 @@ private:
     int32_t FProgressStep = 0;
 };
 
-class TQELMailAccounts : public TCollection {
+class QEL_MAIL_EXPORT TQELMailAccounts : public TCollection {
     Q_OBJECT
 public:
     explicit TQELMailAccounts(TQELAccountHolder* Holder);
@@ -89,7 +90,7 @@ private:
     TQELAccountHolder* FHolder;
 };
 
-class TQELAccountHolder : public TQELMailsComponent {
+class QEL_MAIL_EXPORT TQELAccountHolder : public TQELMailsComponent {
     Q_OBJECT
     Q_PROPERTY(TQELMailAccounts* Accounts READ Accounts WRITE SetQELMailAccounts)
 public:

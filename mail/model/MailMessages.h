@@ -1,5 +1,6 @@
 #pragma once
 // Messages and attachments that the Internet mail components send and receive.
+#include "mail/MailExport.h"
 #include "mail/model/MailsComponent.h"
 
 namespace qel {
@@ -8,7 +9,7 @@ class TQELMailHost;
 class TQELMessage;
 class TQELMailAccount;
 
-class TQELAttachment : public TCollectionItem {
+class QEL_MAIL_EXPORT TQELAttachment : public TCollectionItem {
     Q_OBJECT
     Q_PROPERTY(String FileName MEMBER FileName)
     Q_PROPERTY(String PhysFile MEMBER PhysFile)
@@ -32,7 +33,7 @@ private:
     TQELMessage* FMessage = nullptr;
 };
 
-class TQELAttachments : public TCollection {
+class QEL_MAIL_EXPORT TQELAttachments : public TCollection {
     Q_OBJECT
 public:
     explicit TQELAttachments(TQELMessage* Message);
@@ -49,7 +50,7 @@ private:
     TQELMessage* FMessage;
 };
 
-class TQELMessage : public TCollectionItem {
+class QEL_MAIL_EXPORT TQELMessage : public TCollectionItem {
     Q_OBJECT
     Q_PROPERTY(String FromMail MEMBER FromMail)
     Q_PROPERTY(String ReplyTo MEMBER ReplyTo)
@@ -88,7 +89,7 @@ private:
     std::unique_ptr<TQELAttachments> FAttachments;
 };
 
-class TQELMessages : public TCollection {
+class QEL_MAIL_EXPORT TQELMessages : public TCollection {
     Q_OBJECT
 public:
     explicit TQELMessages(TQELMailHost* Host);

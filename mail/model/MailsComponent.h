@@ -1,5 +1,6 @@
 #pragma once
 // TQELMailsComponent, the common base of every mail component, and the helpers the mail collections share.
+#include "mail/MailExport.h"
 #include "framework/core/Classes.h"
 
 #include <functional>
@@ -8,7 +9,7 @@ namespace qel {
 
 using TQELAboutMailStr = String;  // at most 33 characters
 
-class TQELMailsComponent : public TComponent {
+class QEL_MAIL_EXPORT TQELMailsComponent : public TComponent {
     Q_OBJECT
     Q_PROPERTY(String About MEMBER About STORED false)
 public:

@@ -1,10 +1,11 @@
 #pragma once
 // TQELPOPMail: reads the mailboxes of every account into messages, deletes on the server when asked.
+#include "mail/MailExport.h"
 #include "mail/session/MailHost.h"
 
 namespace qel {
 
-class TQELPOPMail : public TQELMailHost {
+class QEL_MAIL_EXPORT TQELPOPMail : public TQELMailHost {
     Q_OBJECT
     // Received messages are never written to a form file.
     Q_PROPERTY(TQELMessages* Messages READ Messages WRITE SetQELMessages STORED false)

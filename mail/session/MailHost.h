@@ -1,5 +1,6 @@
 #pragma once
 // TQELMailHost: one line-oriented mail session over a blocking connection, and the shared events.
+#include "mail/MailExport.h"
 #include "framework/net/ClientSocket.h"
 #include "mail/model/MailMessages.h"
 #include "mail/model/MailAccount.h"
@@ -19,7 +20,7 @@ using TQELAfterMsgAction = std::function<void(TObject* Sender, TQELMessage* Mail
 
 enum TQELMailSessionState { Authorization, Transaction };
 
-class TQELMailHost : public TQELMailsComponent {
+class QEL_MAIL_EXPORT TQELMailHost : public TQELMailsComponent {
     Q_OBJECT
     Q_PROPERTY(TQELMessages* Messages READ Messages WRITE SetQELMessages)
     Q_PROPERTY(TQELAccountHolder* AccountInfo READ AccountInfo WRITE SetAccountInfo)

@@ -1,5 +1,6 @@
 #pragma once
 // TQELSMTPMail: sends the messages of its collection through the default account's SMTP server.
+#include "mail/MailExport.h"
 #include "mail/session/MailHost.h"
 
 #include <memory>
@@ -9,7 +10,7 @@ namespace qel {
 // The text after DATA in pieces (smtp/SmtpCompose.h).
 class TQELComposedText;
 
-class TQELSMTPMail : public TQELMailHost {
+class QEL_MAIL_EXPORT TQELSMTPMail : public TQELMailHost {
     Q_OBJECT
     Q_PROPERTY(TStrings* Signature READ Signature WRITE SetSignature)
     Q_PROPERTY(int32_t LinePause READ LinePause WRITE SetLinePause)
