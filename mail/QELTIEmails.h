@@ -1,6 +1,7 @@
 #pragma once
-// QELTIEmails: Internet mail — messages, attachments, the mail host session, SMTP sending and
-// POP3 receiving.
+// QELTIEmails: Internet mail — messages, attachments, the mail host session, SMTP sending,
+// POP3 receiving, and the decoders of received header text.
+#include "mail/codec/HeaderDecoding.h"
 #include "mail/model/MailMessages.h"
 #include "mail/pop/POPMail.h"
 #include "mail/session/MailHost.h"

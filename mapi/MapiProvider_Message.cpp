@@ -1,4 +1,5 @@
 // From a MapiMessage record to RFC 5322 text for sendmail.
+#include "framework/core/Platform.h"
 #include "framework/core/SysUtils.h"
 #include "mapi/MapiProvider.h"
 
@@ -81,10 +82,8 @@ String AddressList(const TOutgoing& Out, MAPI_ULONG Class)
 
 String HostName()
 {
-    char Buffer[256] = {};
-    if (gethostname(Buffer, sizeof(Buffer) - 1) != 0 || !Buffer[0])
-        return "localhost";
-    return Buffer;
+    String Name = LocalHostName();
+    return Name.empty() ? "localhost" : Name;
 }
 
 String DateHeader()

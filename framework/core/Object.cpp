@@ -1,5 +1,7 @@
 #include "framework/core/Object.h"
 
+#include "framework/core/Libraries.h"
+
 #include <map>
 #include <mutex>
 #include <string_view>
@@ -11,12 +13,27 @@ namespace {
 struct ClassRegistry {
     std::mutex Lock;
     std::map<String, TClass> Classes;
+    std::vector<std::pair<size_t, String>> Errors;  // numbered in the order they happened
+    size_t ErrorsRecorded = 0;
 };
 
 ClassRegistry& Registry()
 {
     static ClassRegistry r;  // function-local: libraries register during static initialisation
     return r;
+}
+
+// "ns::TFoo (/usr/lib/libfoo.so.1)": which class, and where it was loaded from.
+String Describe(TClass AClass)
+{
+    return String(AClass->className()) + " (" + ModuleFileName(AClass) + ")";
+}
+
+void RecordRegistrationError(String Message)
+{
+    auto& r = Registry();
+    std::lock_guard g(r.Lock);
+    r.Errors.emplace_back(r.ErrorsRecorded++, std::move(Message));
 }
 
 }  // namespace
@@ -36,7 +53,11 @@ void RegisterClass(TClass AClass)
     if (!AClass) return;
     auto& r = Registry();
     std::lock_guard g(r.Lock);
-    r.Classes[ClassNameOf(AClass)] = AClass;
+    const String name = ClassNameOf(AClass);
+    auto [it, added] = r.Classes.emplace(name, AClass);
+    if (!added && it->second != AClass)
+        throw EFilerError("A class named " + name + " is already registered: " + Describe(it->second) +
+                          "; cannot register " + Describe(AClass));
 }
 
 void UnRegisterClass(TClass AClass)
@@ -60,6 +81,41 @@ TClass FindClass(const String& ClassName)
 {
     if (TClass c = GetClass(ClassName)) return c;
     throw EClassNotFound("Class " + ClassName + " not found");
+}
+
+TClassRegistration::TClassRegistration(TClass AClass) noexcept
+{
+    try {
+        RegisterClass(AClass);
+        FClass = AClass;
+    } catch (const std::exception& E) {
+        RecordRegistrationError(E.what());
+    } catch (...) {
+        RecordRegistrationError("Cannot register class " + ClassNameOf(AClass));
+    }
+}
+
+TClassRegistration::~TClassRegistration()
+{
+    UnRegisterClass(FClass);
+}
+
+size_t ClassRegistrationErrorCount()
+{
+    auto& r = Registry();
+    std::lock_guard g(r.Lock);
+    return r.ErrorsRecorded;
+}
+
+std::vector<String> TakeClassRegistrationErrors(size_t First)
+{
+    auto& r = Registry();
+    std::lock_guard g(r.Lock);
+    std::vector<String> taken;
+    for (auto& [number, message] : r.Errors)
+        if (number >= First) taken.push_back(message);
+    std::erase_if(r.Errors, [First](const auto& E) { return E.first >= First; });
+    return taken;
 }
 
 }  // namespace qel

@@ -5,6 +5,7 @@
 #include "framework/core/Exceptions.h"
 
 #include <QObject>
+#include <vector>
 
 namespace qel {
 
@@ -43,13 +44,34 @@ T* As(TObject* Obj)
 }
 
 // Class registry. A class must be registered before a form file naming it can be read.
+// Registering a different class under a name already taken raises EFilerError naming both classes
+// and the files they come from; registering the same class again changes nothing.
 QEL_FRAMEWORK_EXPORT void RegisterClass(TClass AClass);
-QEL_FRAMEWORK_EXPORT void UnRegisterClass(TClass AClass);
+QEL_FRAMEWORK_EXPORT void UnRegisterClass(TClass AClass);  // only when AClass holds its name
 QEL_FRAMEWORK_EXPORT TClass GetClass(const String& ClassName);   // nullptr when unknown
 QEL_FRAMEWORK_EXPORT TClass FindClass(const String& ClassName);  // raises EClassNotFound when unknown
 
-// Registers a class when its library is loaded.
+// Registers a class for as long as the library holding this object stays loaded: static
+// destructors run when the library is unloaded. An exception cannot leave a library's static
+// initialiser, so a failed registration is recorded instead, for LoadPackage to raise.
+class QEL_FRAMEWORK_EXPORT TClassRegistration {
+public:
+    explicit TClassRegistration(TClass AClass) noexcept;
+    ~TClassRegistration();
+    TClassRegistration(const TClassRegistration&) = delete;
+    TClassRegistration& operator=(const TClassRegistration&) = delete;
+
+private:
+    TClass FClass = nullptr;  // null when the registration failed
+};
+
+// Failed registrations not yet taken, oldest first, counted since the process started. Taking
+// those from First on leaves the older ones for whoever loaded their library.
+QEL_FRAMEWORK_EXPORT size_t ClassRegistrationErrorCount();
+QEL_FRAMEWORK_EXPORT std::vector<String> TakeClassRegistrationErrors(size_t First = 0);
+
+// Registers a class while its library is loaded (at namespace scope in one of its sources).
 #define QEL_REGISTER_CLASS(T) \
-    static const bool qel_registered_##T = (RegisterClass(ClassOf<T>()), true)
+    static const ::qel::TClassRegistration qel_registration_##T(::qel::ClassOf<T>())
 
 }  // namespace qel

@@ -1,5 +1,6 @@
 #include "framework/core/Strings.h"
 
+#include "framework/core/LineSplitter.h"
 #include "framework/core/Streams.h"
 
 #include <QString>
@@ -139,16 +140,10 @@ void TStrings::SetText(const String& Value)
 {
     BeginUpdate();
     Clear();
-    size_t pos = 0;
-    const size_t n = Value.size();
-    while (pos < n) {
-        size_t end = Value.find_first_of("\r\n", pos);
-        if (end == String::npos) end = n;
-        Add(Value.substr(pos, end - pos));
-        pos = end;
-        if (pos < n && Value[pos] == '\r') ++pos;
-        if (pos < n && Value[pos] == '\n') ++pos;
-    }
+    TLineSplitter lines;
+    const auto add = [this](String&& Line) { Add(Line); };
+    lines.Feed(Value, add);
+    lines.Finish(add);
     EndUpdate();
 }
 

@@ -1,5 +1,7 @@
 #include "framework/net/ClientSocket.h"
 
+#include "framework/core/Platform.h"
+
 #include <arpa/inet.h>
 #include <netdb.h>
 #include <netinet/in.h>
@@ -152,9 +154,7 @@ TCustomWinSocket::~TCustomWinSocket() { CloseQuietly(); }
 
 String TCustomWinSocket::LocalHost() const
 {
-    char name[256] = "";
-    if (gethostname(name, sizeof name - 1) != 0) return "";
-    return name;
+    return LocalHostName();
 }
 
 String TCustomWinSocket::LocalAddress() const { return EndPoint(FHandle, ::getsockname).first; }
@@ -222,7 +222,7 @@ void TCustomWinSocket::CloseQuietly()
 
 void TCustomWinSocket::Error(TErrorEvent Kind, int ErrorCode, const char* Api, bool Fatal)
 {
-    QPointer<TCustomWinSocket> alive(this);  // the handler may free the client socket and us
+    TGuarded<TCustomWinSocket> alive(this);  // the handler may free the client socket and us
     int code = ErrorCode;
     if (FClient) FClient->DoError(Kind, code);
     if (Fatal && alive) Close();
@@ -326,7 +326,7 @@ int TWinSocketStream::Read(void* Buffer, int Count)
 
 int TWinSocketStream::Write(const void* Buffer, int Count)
 {
-    QPointer<TWinSocketStream> alive(this);  // an error handler may free this stream
+    TGuarded<TWinSocketStream> alive(this);  // an error handler may free this stream
     const auto* bytes = static_cast<const char*>(Buffer);
     int done = 0;
     while (done < Count && FSocket) {

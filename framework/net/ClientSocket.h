@@ -5,8 +5,8 @@
 // notification mode.
 #include "framework/core/Export.h"
 #include "framework/core/Component.h"
+#include "framework/core/Guarded.h"
 
-#include <QPointer>
 #include <functional>
 #include <memory>
 
@@ -139,7 +139,7 @@ public:
     bool PeerClosed() const { return FSocket && FSocket->PeerClosed(); }
 
 private:
-    QPointer<TCustomWinSocket> FSocket;
+    TGuarded<TCustomWinSocket> FSocket;
     int32_t FTimeOut;
 };
 

@@ -3,11 +3,11 @@
 
 #include "mail/model/MailStrings.h"
 #include "framework/core/Application.h"
+#include "framework/core/Libraries.h"
 #include "framework/core/Registry.h"
 #include "framework/core/SysUtils.h"
 
 #include <atomic>
-#include <dlfcn.h>
 
 namespace qel {
 
@@ -15,7 +15,7 @@ namespace {
 
 struct TMapiState {
     bool Available = false;
-    void* Handle = nullptr;
+    TLibrary Library;
     TMapiEntryPoints Entries;
     String LoadError;
     std::atomic<bool> Reported{false};
@@ -35,48 +35,46 @@ String ProviderFileName(const String& LibraryName)
 
 String OwnDirectory()
 {
-    Dl_info Info{};
-    if (dladdr(reinterpret_cast<void*>(&MapiEnabledInRegistry), &Info) == 0 || !Info.dli_fname)
-        return String();
-    return ExtractFilePath(Info.dli_fname);
+    const String File = ModuleFileName(reinterpret_cast<const void*>(&MapiEnabledInRegistry));
+    return File.empty() ? String() : ExtractFilePath(File);
 }
 
 // The short name goes through the linker's search path, the full name beside qelmail;
-// dlopen shows no message boxes, so there is no error mode to save and restore.
-void* LoadProvider(const String& LibraryFolder)
+// the loader shows no message boxes, so there is no error mode to save and restore.
+bool LoadProvider(const String& LibraryFolder, TLibrary& Library)
 {
     const String File = ProviderFileName(QELMailStr::MapiLibrary);
     String First = LibraryFolder.empty() ? File : IncludeTrailingPathDelimiter(LibraryFolder) + File;
-    if (void* Handle = dlopen(First.c_str(), RTLD_NOW | RTLD_LOCAL))
-        return Handle;
+    if (Library.Load(First))
+        return true;
     String Folder = LibraryFolder.empty() ? OwnDirectory() : LibraryFolder;
     if (Folder.empty())
-        return nullptr;
-    return dlopen((IncludeTrailingPathDelimiter(Folder) + File).c_str(), RTLD_NOW | RTLD_LOCAL);
+        return false;
+    return Library.Load(IncludeTrailingPathDelimiter(Folder) + File);
 }
 
 template <class F>
-bool BindEntry(void* Handle, int Index, F& Slot)
+bool BindEntry(const TLibrary& Library, int Index, F& Slot)
 {
-    Slot = reinterpret_cast<F>(dlsym(Handle, QELMailStr::MapiEntryNames[Index]));
+    Slot = Library.Proc<F>(QELMailStr::MapiEntryNames[Index]);
     return Slot != nullptr;
 }
 
-bool BindEntries(void* Handle, TMapiEntryPoints& E)
+bool BindEntries(const TLibrary& Library, TMapiEntryPoints& E)
 {
     // Every name is looked up, in table order, even after one is missing.
-    bool All = BindEntry(Handle, 0, E.MAPIFindNext);
-    All = BindEntry(Handle, 1, E.MAPILogoff) && All;
-    All = BindEntry(Handle, 2, E.MAPILogon) && All;
-    All = BindEntry(Handle, 3, E.MAPISendMail) && All;
-    All = BindEntry(Handle, 4, E.MAPISendDocuments) && All;
-    All = BindEntry(Handle, 5, E.MAPIDetails) && All;
-    All = BindEntry(Handle, 6, E.MAPIReadMail) && All;
-    All = BindEntry(Handle, 7, E.MAPIDeleteMail) && All;
-    All = BindEntry(Handle, 8, E.MAPIResolveName) && All;
-    All = BindEntry(Handle, 9, E.MAPIFreeBuffer) && All;
-    All = BindEntry(Handle, 10, E.MAPIAddress) && All;
-    All = BindEntry(Handle, 11, E.MAPISaveMail) && All;
+    bool All = BindEntry(Library, 0, E.MAPIFindNext);
+    All = BindEntry(Library, 1, E.MAPILogoff) && All;
+    All = BindEntry(Library, 2, E.MAPILogon) && All;
+    All = BindEntry(Library, 3, E.MAPISendMail) && All;
+    All = BindEntry(Library, 4, E.MAPISendDocuments) && All;
+    All = BindEntry(Library, 5, E.MAPIDetails) && All;
+    All = BindEntry(Library, 6, E.MAPIReadMail) && All;
+    All = BindEntry(Library, 7, E.MAPIDeleteMail) && All;
+    All = BindEntry(Library, 8, E.MAPIResolveName) && All;
+    All = BindEntry(Library, 9, E.MAPIFreeBuffer) && All;
+    All = BindEntry(Library, 10, E.MAPIAddress) && All;
+    All = BindEntry(Library, 11, E.MAPISaveMail) && All;
     return All;
 }
 
@@ -124,23 +122,21 @@ void BindMapi(const String& LibraryFolder)
     // Linux is later than version 3.51, so the registry test decides.
     if (!MapiEnabledInRegistry())
         return;
-    void* Handle = LoadProvider(LibraryFolder);
-    if (!Handle)
+    TLibrary Library;
+    if (!LoadProvider(LibraryFolder, Library))
         return;
     TMapiState& S = State();
-    S.Handle = Handle;
+    S.Library = std::move(Library);  // a binding held before goes only now: no reload between
     S.Available = true;
-    if (!BindEntries(Handle, S.Entries))
+    if (!BindEntries(S.Library, S.Entries))
         throw TQELExceptdllerror(QELMailStr::MapiDllError);
 }
 
 void ReleaseMapi()
 {
     TMapiState& S = State();
-    if (S.Available && S.Handle)
-        dlclose(S.Handle);
+    S.Library.Free();
     S.Available = false;
-    S.Handle = nullptr;
     S.Entries = TMapiEntryPoints();
     S.LoadError.clear();
     S.Reported = false;

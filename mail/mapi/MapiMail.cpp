@@ -2,6 +2,7 @@
 #include "framework/core/Registry.h"
 #include "mail/mapi/MapiBinding.h"
 #include "mail/mapi/MapiMail.h"
+#include "mail/model/MailErrors.h"
 #include "mail/model/MailStrings.h"
 
 namespace qel {

@@ -3,6 +3,7 @@
 #include "mail/MailExport.h"
 #include "mail/mapi/FaxOrMail.h"
 #include "mail/mapi/MapiRecords.h"
+#include "mail/model/MailCollection.h"
 #include "mail/model/MailsComponent.h"
 
 #include <functional>
@@ -33,19 +34,15 @@ private:
     TQELMapiMessage* FOwnerMessage = nullptr;
 };
 
-class QEL_MAIL_EXPORT TQELMapiAttachments : public TCollection {
+class QEL_MAIL_EXPORT TQELMapiAttachments : public TTypedCollection<TQELMapiAttachment, TQELMapiMessage> {
     Q_OBJECT
 public:
     explicit TQELMapiAttachments(TQELMapiMessage* Message);
 
     TQELMapiAttachment* Add(const String& FileName);
-    TQELMapiAttachment* Items(int Index) const { return static_cast<TQELMapiAttachment*>(TCollection::Items(Index)); }
     TQELMapiAttachment* GeTQELMapiAttachment(int Index) const { return Items(Index); }
-    void SeTQELMapiAttachment(int Index, TQELMapiAttachment* Value) { Items(Index)->Assign(Value); }
-    TQELMapiMessage* Message() const { return FMessage; }
-
-private:
-    TQELMapiMessage* FMessage;
+    void SeTQELMapiAttachment(int Index, TQELMapiAttachment* Value) { SetItem(Index, Value); }
+    TQELMapiMessage* Message() const { return Owner(); }
 };
 
 class QEL_MAIL_EXPORT TQELMapiMessage : public TCollectionItem {
@@ -99,21 +96,17 @@ private:
     std::unique_ptr<TStringList> FRecipientsBC;
 };
 
-class QEL_MAIL_EXPORT TQELMapiMessages : public TCollection {
+class QEL_MAIL_EXPORT TQELMapiMessages : public TQELMailCollection<TQELMapiMessage, TQELMapiMail> {
     Q_OBJECT
 public:
     explicit TQELMapiMessages(TQELMapiMail* Mail);
 
-    TQELMapiMessage* Add() { return static_cast<TQELMapiMessage*>(TCollection::Add()); }
-    // OnDeleteMail(this collection, message), then frees it; errors to HandleException, False then.
+    // OnDeleteMail(this collection, message) first: a bad index and the handler's errors reach
+    // the caller. Then frees the message as every mail collection does.
     bool Delete(int Index);
-    TQELMapiMessage* Items(int Index) const { return static_cast<TQELMapiMessage*>(TCollection::Items(Index)); }
     TQELMapiMessage* GetQELMapiMessage(int Index) const { return Items(Index); }
-    void SetQELMapiMessage(int Index, TQELMapiMessage* Value) { Items(Index)->Assign(Value); }
-    TQELMapiMail* Mail() const { return FMail; }
-
-private:
-    TQELMapiMail* FMail;
+    void SetQELMapiMessage(int Index, TQELMapiMessage* Value) { SetItem(Index, Value); }
+    TQELMapiMail* Mail() const { return Owner(); }
 };
 
 class QEL_MAIL_EXPORT TQELMapiMail : public TQELMailsComponent {

@@ -1,6 +1,7 @@
 // The messages of TQELMapiMail and their attachments.
 #include "framework/core/SysUtils.h"
 #include "mail/mapi/MapiMail.h"
+#include "mail/model/MailErrors.h"
 #include "mail/model/MailStrings.h"
 
 namespace qel {
@@ -24,14 +25,11 @@ String TQELMapiAttachment::GetDisplayName() const
 
 // ---------------------------------------------------------------- TQELMapiAttachments
 
-TQELMapiAttachments::TQELMapiAttachments(TQELMapiMessage* Message)
-    : TCollection(ClassOf<TQELMapiAttachment>(), Message), FMessage(Message)
-{
-}
+TQELMapiAttachments::TQELMapiAttachments(TQELMapiMessage* Message) : TTypedCollection(Message) {}
 
 TQELMapiAttachment* TQELMapiAttachments::Add(const String& FileName)
 {
-    auto* item = static_cast<TQELMapiAttachment*>(TCollection::Add());
+    TQELMapiAttachment* item = TTypedCollection::Add();
     item->Filename = FileName;
     return item;
 }
@@ -59,13 +57,13 @@ String TQELMapiMessage::GetDisplayName() const
 
 // ---------------------------------------------------------------- TQELMapiMessages
 
-TQELMapiMessages::TQELMapiMessages(TQELMapiMail* Mail) : TCollection(ClassOf<TQELMapiMessage>(), Mail), FMail(Mail) {}
+TQELMapiMessages::TQELMapiMessages(TQELMapiMail* Mail) : TQELMailCollection(Mail) {}
 
 bool TQELMapiMessages::Delete(int Index)
 {
     TQELMapiMessage* message = Items(Index);
-    if (FMail && FMail->OnDeleteMail) FMail->OnDeleteMail(this, message);
-    return RunReported(this, [&] { TCollection::Delete(Index); });
+    if (Mail() && Mail()->OnDeleteMail) Mail()->OnDeleteMail(this, message);
+    return TQELMailCollection::Delete(Index);
 }
 
 }  // namespace qel

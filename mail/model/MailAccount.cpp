@@ -1,6 +1,6 @@
 #include "mail/model/MailAccount.h"
 
-#include "framework/core/Application.h"
+#include "mail/model/MailErrors.h"
 
 namespace qel {
 
@@ -13,11 +13,7 @@ TQELMailAccount::TQELMailAccount(TCollection* Collection) : TCollectionItem(Coll
 {
     auto* accounts = dynamic_cast<TQELMailAccounts*>(Collection);
     FHolder = accounts ? accounts->Holder() : nullptr;
-    if (!FHolder) {
-        // The base constructor already joined the collection; leave it as it was.
-        SetCollection(nullptr);
-        throw EInvalidCast("Invalid class typecast: a TQELMailAccount needs a TQELMailAccounts owned by a TQELAccountHolder");
-    }
+    if (!FHolder) RefuseItem(this, "a TQELMailAccounts owned by a TQELAccountHolder");
     if (Collection->Count() <= 1) FDefault = true;
 }
 
@@ -73,15 +69,7 @@ void TQELMailAccount::SetDefault(bool Value)
 
 // ---------------------------------------------------------------- TQELMailAccounts
 
-TQELMailAccounts::TQELMailAccounts(TQELAccountHolder* Holder)
-    : TCollection(ClassOf<TQELMailAccount>(), Holder), FHolder(Holder)
-{
-}
-
-bool TQELMailAccounts::Delete(int Index)
-{
-    return RunReported(this, [&] { TCollection::Delete(Index); });
-}
+TQELMailAccounts::TQELMailAccounts(TQELAccountHolder* Holder) : TQELMailCollection(Holder) {}
 
 // ---------------------------------------------------------------- TQELAccountHolder
 

@@ -1,6 +1,7 @@
 #pragma once
 // Mail accounts, their collection and the component that holds them.
 #include "mail/MailExport.h"
+#include "mail/model/MailCollection.h"
 #include "mail/model/MailsComponent.h"
 
 namespace qel {
@@ -73,21 +74,14 @@ private:
     int32_t FProgressStep = 0;
 };
 
-class QEL_MAIL_EXPORT TQELMailAccounts : public TCollection {
+class QEL_MAIL_EXPORT TQELMailAccounts : public TQELMailCollection<TQELMailAccount, TQELAccountHolder> {
     Q_OBJECT
 public:
     explicit TQELMailAccounts(TQELAccountHolder* Holder);
 
-    TQELMailAccount* Add() { return static_cast<TQELMailAccount*>(TCollection::Add()); }
-    // Errors (an index out of range included) go to Application->HandleException; False then.
-    bool Delete(int Index);
-    TQELMailAccount* Items(int Index) const { return static_cast<TQELMailAccount*>(TCollection::Items(Index)); }
     TQELMailAccount* GetQELMailAccount(int Index) const { return Items(Index); }
-    void SetQELMailAccount(int Index, TQELMailAccount* Value) { Items(Index)->Assign(Value); }
-    TQELAccountHolder* Holder() const { return FHolder; }
-
-private:
-    TQELAccountHolder* FHolder;
+    void SetQELMailAccount(int Index, TQELMailAccount* Value) { SetItem(Index, Value); }
+    TQELAccountHolder* Holder() const { return Owner(); }
 };
 
 class QEL_MAIL_EXPORT TQELAccountHolder : public TQELMailsComponent {

@@ -4,6 +4,7 @@
 #include "framework/core/Registry.h"
 #include "framework/core/SysUtils.h"
 #include "mail/session/MailHost.h"
+#include "mail/model/MailErrors.h"
 #include "mail/model/MailStrings.h"
 #include "mail/smtp/SMTPMail.h"
 
@@ -37,14 +38,11 @@ String TQELAttachment::GetDisplayName() const
 
 // ---------------------------------------------------------------- TQELAttachments
 
-TQELAttachments::TQELAttachments(TQELMessage* Message)
-    : TCollection(ClassOf<TQELAttachment>(), Message), FMessage(Message)
-{
-}
+TQELAttachments::TQELAttachments(TQELMessage* Message) : TQELMailCollection(Message) {}
 
 TQELAttachment* TQELAttachments::Add(const String& FileName)
 {
-    auto* item = static_cast<TQELAttachment*>(TCollection::Add());
+    TQELAttachment* item = TQELMailCollection::Add();
     item->FileName = ExtractFileName(FileName);
     item->PhysFile = FileName;
     // A registry fault goes on to the caller; the item stays, named but without a type.
@@ -64,11 +62,6 @@ String TQELAttachments::GetMimetype(const String& FileName)
         reg.CloseKey();
     }
     return result.empty() ? String(QELMailStr::DefaultMimeType) : result;
-}
-
-bool TQELAttachments::Delete(int Index)
-{
-    return RunReported(this, [&] { TCollection::Delete(Index); });
 }
 
 // ---------------------------------------------------------------- TQELMessage
@@ -101,16 +94,12 @@ void TQELMessage::SetQELAttachments(TQELAttachments* Value)
 
 // ---------------------------------------------------------------- TQELMessages
 
-TQELMessages::TQELMessages(TQELMailHost* Host) : TCollection(ClassOf<TQELMessage>(), Host), FHost(Host) {}
+TQELMessages::TQELMessages(TQELMailHost* Host) : TQELMailCollection(Host) {}
 
-bool TQELMessages::Delete(int Index)
+void TQELMessages::Deleting(TQELMessage* Message)
 {
-    return RunReported(this, [&] {
-        TQELMessage* message = Items(Index);
-        // Lets a POP3 host forget the Message-ID, so the message is read again next time.
-        if (FHost) FHost->MessageDeleting(message);
-        TCollection::Delete(Index);
-    });
+    // Lets a POP3 host forget the Message-ID, so the message is read again next time.
+    if (Host()) Host()->MessageDeleting(Message);
 }
 
 }  // namespace qel

@@ -1,6 +1,7 @@
 #pragma once
 // Messages and attachments that the Internet mail components send and receive.
 #include "mail/MailExport.h"
+#include "mail/model/MailCollection.h"
 #include "mail/model/MailsComponent.h"
 
 namespace qel {
@@ -33,21 +34,16 @@ private:
     TQELMessage* FMessage = nullptr;
 };
 
-class QEL_MAIL_EXPORT TQELAttachments : public TCollection {
+class QEL_MAIL_EXPORT TQELAttachments : public TQELMailCollection<TQELAttachment, TQELMessage> {
     Q_OBJECT
 public:
     explicit TQELAttachments(TQELMessage* Message);
 
     TQELAttachment* Add(const String& FileName);
     static String GetMimetype(const String& FileName);  // "application/octet-stream" when unknown
-    bool Delete(int Index);                              // errors to HandleException, False then
-    TQELAttachment* Items(int Index) const { return static_cast<TQELAttachment*>(TCollection::Items(Index)); }
     TQELAttachment* GeTQELAttachment(int Index) const { return Items(Index); }
-    void SeTQELAttachment(int Index, TQELAttachment* Value) { Items(Index)->Assign(Value); }
-    TQELMessage* Message() const { return FMessage; }
-
-private:
-    TQELMessage* FMessage;
+    void SeTQELAttachment(int Index, TQELAttachment* Value) { SetItem(Index, Value); }
+    TQELMessage* Message() const { return Owner(); }
 };
 
 class QEL_MAIL_EXPORT TQELMessage : public TCollectionItem {
@@ -89,21 +85,18 @@ private:
     std::unique_ptr<TQELAttachments> FAttachments;
 };
 
-class QEL_MAIL_EXPORT TQELMessages : public TCollection {
+// Delete tells the host first, so a POP3 host forgets the Message-ID.
+class QEL_MAIL_EXPORT TQELMessages : public TQELMailCollection<TQELMessage, TQELMailHost> {
     Q_OBJECT
 public:
     explicit TQELMessages(TQELMailHost* Host);
 
-    TQELMessage* Add() { return static_cast<TQELMessage*>(TCollection::Add()); }
-    // Frees the message (a POP3 host also forgets its Message-ID); errors to HandleException, False then.
-    bool Delete(int Index);
-    TQELMessage* Items(int Index) const { return static_cast<TQELMessage*>(TCollection::Items(Index)); }
     TQELMessage* GetQELMessage(int Index) const { return Items(Index); }
-    void SetQELMessage(int Index, TQELMessage* Value) { Items(Index)->Assign(Value); }
-    TQELMailHost* Host() const { return FHost; }
+    void SetQELMessage(int Index, TQELMessage* Value) { SetItem(Index, Value); }
+    TQELMailHost* Host() const { return Owner(); }
 
-private:
-    TQELMailHost* FHost;
+protected:
+    void Deleting(TQELMessage* Message) override;
 };
 
 }  // namespace qel

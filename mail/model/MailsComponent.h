@@ -1,9 +1,7 @@
 #pragma once
-// TQELMailsComponent, the common base of every mail component, and the helpers the mail collections share.
+// TQELMailsComponent, the common base of every mail component.
 #include "mail/MailExport.h"
 #include "framework/core/Classes.h"
-
-#include <functional>
 
 namespace qel {
 
@@ -20,13 +18,5 @@ public:
 
     TQELAboutMailStr About;
 };
-
-// Runs Step; an error goes to Application->HandleException(Sender) instead of to the caller,
-// and the result is False. The mail collections' Delete and an attachment's SaveToFile use it.
-bool RunReported(TObject* Sender, const std::function<void()>& Step);
-
-// Takes Item out of its collection again and raises EInvalidCast: an item constructed for a
-// collection of the wrong kind must not stay behind in it. Needed names the right kind.
-[[noreturn]] void RefuseItem(TCollectionItem* Item, const char* Needed);
 
 }  // namespace qel

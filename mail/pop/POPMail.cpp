@@ -1,13 +1,11 @@
 #include "mail/pop/POPMail.h"
 
 #include "framework/core/Application.h"
+#include "framework/core/Guarded.h"
 #include "framework/core/SysUtils.h"
 #include "mail/pop/PopProtocol.h"
 #include "mail/model/MailStrings.h"
 
-#include <QPointer>
-
-#include <algorithm>
 #include <memory>
 
 namespace qel {
@@ -17,40 +15,7 @@ QEL_REGISTER_CLASS(TQELPOPMail);
 namespace {
 
 // A server that stays silent for this many of the account's waits in a row has gone away.
-constexpr int MaxSilentWaits = 10;
-// Large reads: a big mailbox then costs a few thousand reads and events, not one per kilobyte.
-constexpr size_t ChunkBytes = PopProtocol::TReply::MaxTextBytes;
-
-bool SessionOpen(const TQELMailHost& Host)
-{
-    return Host.ClientSocket && Host.ClientSocket->Active() && Host.SocketStream;
-}
-
-// Feeds Reply until it is complete, the connection is gone or the server stayed silent too long,
-// servicing the queue between empty waits. False when not a byte arrived.
-bool ReadReply(TQELMailHost& Host, PopProtocol::TReply& Reply)
-{
-    const auto buffer = std::make_unique_for_overwrite<char[]>(ChunkBytes);
-    int silentWaits = 0;
-    while (!Reply.Complete() && SessionOpen(Host) && silentWaits < MaxSilentWaits) {
-        if (!Host.SocketStream->WaitForData(Host.SocketStream->TimeOut())) {
-            Application->ProcessMessages();
-            ++silentWaits;
-            continue;
-        }
-        silentWaits = 0;
-        int n = 0;
-        try {
-            // No more than the reply can still hold, so that no byte read is dropped.
-            const size_t room = ChunkBytes - std::min(Reply.Text().size(), ChunkBytes);
-            n = Host.SocketStream->Read(buffer.get(), static_cast<int>(room));
-        } catch (const ESocketError&) {
-            break;  // the socket's error notice has reported it and closed the connection
-        }
-        if (n > 0) Reply.Feed({buffer.get(), static_cast<size_t>(n)});
-    }
-    return !Reply.Text().empty();
-}
+constexpr int32_t MaxSilentWaits = 10;
 
 // Reads the reply to the command just sent; a "-ERR" or no reply at all is reported as Kind.
 bool ReplyAccepted(TQELPOPMail& Pop, TErrorEvent Kind)
@@ -76,8 +41,7 @@ TQELPOPMail::TQELPOPMail(TComponent* AOwner)
       ReceivedIds(std::make_unique<TStringList>()),
       DeletedNumbers(std::make_unique<TStringList>())
 {
-    Connected = false;
-    Busy = false;
+    FSilentWaitLimit = MaxSilentWaits;
 }
 
 TQELPOPMail::~TQELPOPMail() = default;
@@ -94,49 +58,26 @@ bool TQELPOPMail::Execute()
     // A handler may change the holder or its accounts while a mailbox is read: look again each time.
     for (int i = 0; AccountInfo() && i < AccountInfo()->Accounts()->Count(); ++i) {
         TQELMailAccount* account = AccountInfo()->Accounts()->Items(i);
-        if (!Busy && !FInSession) CurrentAccount = account;
+        if (!SessionRunning()) CurrentAccount = account;
         result = TQELMailHost::Execute();
-        if (RunSession(account, [this] { RetrieveMessages(); }) == TSessionEnd::Raised) result = false;
+        if (RunMailboxSession(account, [this] { RetrieveMessages(); }) == TSessionEnd::Raised) result = false;
     }
     DoAfterExecute();
     return result;
 }
 
-TQELPOPMail::TSessionEnd TQELPOPMail::RunSession(TQELMailAccount* Account, const std::function<void()>& Work)
+TQELMailHost::TSessionEnd TQELPOPMail::RunMailboxSession(TQELMailAccount* Account, const std::function<void()>& Work)
 {
-    // A call from a handler of the running session must leave that session, its account included,
-    // alone; also from OnError, when the error report has already cleared Busy.
-    if (Busy || FInSession) return TSessionEnd::Skipped;
-    CurrentAccount = Account;
-    Busy = true;
-    FInSession = true;
-    TSessionEnd end = TSessionEnd::Aborted;
-    try {
-        CreateClientSocket();
-        Connect(Account->Pop3Server, Account->Pop3Port, Account->TimeOut());
-        bool worked = false;
-        if (Login()) {
-            Init();
-            Work();
-            worked = true;
-        }
-        Disconnect();
-        if (worked && !Aborted) end = TSessionEnd::Done;
-    } catch (...) {
-        // Dropped without QUIT below, so nothing deleted in this session is committed.
-        Application->HandleException(this);
-        end = TSessionEnd::Raised;
-    }
-    Busy = false;
-    FInSession = false;
-    ReleaseClientSocket();
-    Connected = false;
-    return end;
+    return RunSession(Account, Account->Pop3Server, Account->Pop3Port, [&] {
+        if (!Login()) return false;
+        Init();
+        Work();
+        return true;
+    });
 }
 
-void TQELPOPMail::Connect(const String& Server, int32_t Port, int32_t TimeOut)
+void TQELPOPMail::StartDialogue()
 {
-    TQELMailHost::Connect(Server, Port, TimeOut);
     // S: +OK POP3 server ready
     GetSocketText();
     SessionState = Authorization;
@@ -149,7 +90,13 @@ String TQELPOPMail::GetSocketText()
 {
     if (!ClientSocket) return {};
     PopProtocol::TReply reply;
-    if (!ReadReply(*this, reply)) {
+    try {
+        // A closed or silent connection leaves what arrived: a reply when anything did.
+        ReadReply(reply);
+    } catch (const ESocketError&) {
+        // The socket's error notice has reported it and closed the connection.
+    }
+    if (reply.Text().empty()) {
         ReplyError = true;
         return {};
     }
@@ -214,11 +161,11 @@ void TQELPOPMail::DeleteMessage(uint16_t Number)
 bool TQELPOPMail::DownloadMessage(int32_t Index)
 {
     if (Index > Messages()->Count() - 1) return false;
-    QPointer<TQELMessage> held = Messages()->Items(Index);
+    TGuarded<TQELMessage> held = Messages()->Items(Index);
     TQELMailAccount* account = AccountOf(*held, AccountInfo());
     if (!account) return false;
     const auto number = static_cast<uint16_t>(held->MessageNumber);
-    const TSessionEnd end = RunSession(account, [&] {
+    const TSessionEnd end = RunMailboxSession(account, [&] {
         // Handlers ran since the call (connect, replies): find the message where it is now.
         if (held) Messages()->Delete(held->Index());
         RetrieveMessage(number, false);
@@ -228,12 +175,12 @@ bool TQELPOPMail::DownloadMessage(int32_t Index)
 
 bool TQELPOPMail::EraseMessage(int32_t Index)
 {
-    QPointer<TQELMessage> held = Messages()->Items(Index);
+    TGuarded<TQELMessage> held = Messages()->Items(Index);
     TQELMailAccount* account = AccountOf(*held, AccountInfo());
     if (!account) return false;
     const auto number = static_cast<uint16_t>(held->MessageNumber);
     bool accepted = false;
-    const TSessionEnd end = RunSession(account, [&] {
+    const TSessionEnd end = RunMailboxSession(account, [&] {
         DeleteMessage(number);
         accepted = !Aborted;
         if (held) Messages()->Delete(held->Index());

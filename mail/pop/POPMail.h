@@ -14,7 +14,6 @@ public:
     ~TQELPOPMail() override;
 
     bool Execute() override;
-    void Connect(const String& Server, int32_t Port, int32_t TimeOut) override;
     String GetSocketText() override;
     bool Login();
     uint16_t Init();
@@ -44,7 +43,6 @@ public:
     int32_t CurrentItemIndex = 0;
     TQELMailSessionState SessionState = Authorization;
     std::unique_ptr<TStringList> ReceivedIds;
-    bool ReplyError = false;
     int32_t MessageSize = 0;
     uint16_t NextRetrieveStep = 0;
     uint16_t DecodePercent = 0;
@@ -60,13 +58,13 @@ public:
     TQELMailProgress OnDecodeProgress;
     TNotifyEvent OnDecodeEnd;
 
-private:
-    enum class TSessionEnd { Skipped, Aborted, Raised, Done };
-    // The frame of Execute, DownloadMessage and EraseMessage: connect, log in, STAT, Work, QUIT.
-    TSessionEnd RunSession(TQELMailAccount* Account, const std::function<void()>& Work);
+protected:
+    // S: +OK greeting; a new session numbers the mailbox afresh.
+    void StartDialogue() override;
 
-    // Busy is cleared by every error report, before OnError fires; this guards the whole frame.
-    bool FInSession = false;
+private:
+    // The session of Execute, DownloadMessage and EraseMessage: log in, STAT, then Work.
+    TSessionEnd RunMailboxSession(TQELMailAccount* Account, const std::function<void()>& Work);
 };
 
 }  // namespace qel

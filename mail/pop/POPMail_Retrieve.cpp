@@ -3,12 +3,13 @@
 #include "mail/pop/POPMail.h"
 
 #include "framework/core/Application.h"
+#include "framework/core/LineSplitter.h"
 #include "mail/session/MailProgress.h"
 #include "mail/pop/PopProtocol.h"
 
 #include <algorithm>
-#include <cstring>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace qel {
@@ -28,12 +29,12 @@ void DoRetrieveProgress(TQELPOPMail& Pop, uint16_t Percent)
     if (Pop.OnRetrieveProgress) Pop.OnRetrieveProgress(&Pop, Percent, Pop.CurrentItemIndex);
 }
 
-// Splits text as it arrives just as a string list splits a whole text (at CR LF, a lone CR, a lone
-// LF; a last line without a break still counts), so a large message is only ever held as lines.
-class TLineSplitter {
+// The lines of one retrieved message as they arrive, so that a large message is only ever held as
+// lines: each moved in as the splitter ends it, the status line left out.
+class TMessageLines {
 public:
     // Room for the lines of an announced size in one step; a size beyond reason grows as it comes.
-    explicit TLineSplitter(int32_t Announced)
+    explicit TMessageLines(int32_t Announced)
     {
         constexpr size_t MaxReserved = 4u * 1024 * 1024;
         FLines.reserve(std::min(static_cast<size_t>(std::max(Announced, 0)) / 64 + 16, MaxReserved));
@@ -41,67 +42,30 @@ public:
 
     void Feed(std::string_view Bytes)
     {
-        // A CR at the end of the last chunk and an LF at the start of this one are one break.
-        if (FAfterCR && !Bytes.empty()) {
-            if (Bytes.front() == '\n') Bytes.remove_prefix(1);
-            FAfterCR = false;
-        }
-        while (!Bytes.empty()) {
-            const size_t end = BreakIn(Bytes);
-            if (end == Bytes.size()) {
-                FPartial.append(Bytes);
-                return;
-            }
-            EndLine(Bytes.substr(0, end));
-            const bool cr = Bytes[end] == '\r';
-            Bytes.remove_prefix(end + 1);
-            if (cr && Bytes.empty()) FAfterCR = true;
-            if (cr && !Bytes.empty() && Bytes.front() == '\n') Bytes.remove_prefix(1);
-        }
+        FSplitter.Feed(Bytes, [this](String&& Line) { Add(std::move(Line)); });
     }
 
     // The lines less the status line; the last one (the ".") is still there.
     std::vector<String> Finish()
     {
-        if (!FPartial.empty()) EndLine({});
+        FSplitter.Finish([this](String&& Line) { Add(std::move(Line)); });
         return std::move(FLines);
     }
 
 private:
-    // Where the first CR or LF of Bytes is, or its size without one.
-    static size_t BreakIn(std::string_view Bytes)
+    void Add(String&& Line)
     {
-        const auto* lf = static_cast<const char*>(std::memchr(Bytes.data(), '\n', Bytes.size()));
-        const size_t lfAt = lf ? static_cast<size_t>(lf - Bytes.data()) : Bytes.size();
-        const auto* cr = static_cast<const char*>(std::memchr(Bytes.data(), '\r', lfAt));
-        return cr ? static_cast<size_t>(cr - Bytes.data()) : lfAt;
+        if (std::exchange(FStatusDropped, true)) FLines.push_back(std::move(Line));
     }
 
-    void EndLine(std::string_view Tail)
-    {
-        if (!FStatusDropped) {  // the status line is no part of the message
-            FStatusDropped = true;
-            FPartial.clear();
-            return;
-        }
-        if (FPartial.empty()) {
-            FLines.emplace_back(Tail);  // sized exactly: most lines arrive whole
-            return;
-        }
-        FPartial.append(Tail);
-        FLines.push_back(std::move(FPartial));
-        FPartial = String();
-    }
-
+    TLineSplitter FSplitter;
     std::vector<String> FLines;
-    String FPartial;
-    bool FAfterCR = false;
     bool FStatusDropped = false;
 };
 
 // Hands the bytes of First and of the chunks that follow it to Lines until the terminator has
 // arrived. False when the session ended first; a connection that closed or fell silent is reported.
-bool ReadToTerminator(TQELPOPMail& Pop, const String& First, TLineSplitter& Lines)
+bool ReadToTerminator(TQELPOPMail& Pop, const String& First, TMessageLines& Lines)
 {
     PopProtocol::TTerminatorSearch search;
     size_t received = search.Feed(First);  // nothing after the terminator belongs to the message
@@ -144,10 +108,10 @@ void TQELPOPMail::RetrieveMessage(uint16_t Number, bool HeaderOnly)
         return;
     }
     MessageSize = PopProtocol::AnnouncedSize(LastMessage);
-    TLineSplitter splitter(MessageSize);
-    if (!ReadToTerminator(*this, first, splitter)) return;
+    TMessageLines received(MessageSize);
+    if (!ReadToTerminator(*this, first, received)) return;
     // Every line, a NUL byte's included: a message is never cut short.
-    std::vector<String> lines = splitter.Finish();
+    std::vector<String> lines = received.Finish();
     if (!lines.empty()) lines.pop_back();  // the "."
     ParseRetrievedMessage(Number, std::move(lines), HeaderOnly);
 }

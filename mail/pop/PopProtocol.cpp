@@ -41,6 +41,12 @@ bool TReply::Feed(std::string_view Bytes)
     return FComplete;
 }
 
+size_t TReply::Take(std::string_view Bytes)
+{
+    Feed(Bytes);
+    return Bytes.size();
+}
+
 String TReply::Status() const { return UpperCase(Trim(FText.substr(0, 4))); }
 
 String TReply::Message() const

@@ -2,7 +2,9 @@
 // POP3 protocol text: the command lines the client sends, the reading of one reply line, the
 // search for the line "." that ends a multi-line reply, and the numbers carried by replies.
 #include "framework/core/Types.h"
+#include "mail/session/ReplyReader.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <string_view>
 #include <utility>
@@ -27,13 +29,17 @@ inline constexpr std::string_view Terminator = "\r\n.\r\n";
 // Collects one reply line from the bytes as they arrive. It is complete once a line end (LF) has
 // arrived, however the bytes were split; every byte of the reads that made it up stays in Text, so
 // the start of a multi-line reply that came with its status line is kept.
-class TReply {
+class TReply : public TReplyReader {
 public:
     static constexpr size_t MaxTextBytes = 64 * 1024;  // a server that never ends a line cannot exhaust memory
 
     // Takes the next bytes; true once the reply is complete.
     bool Feed(std::string_view Bytes);
-    bool Complete() const { return FComplete; }
+    bool Complete() const override { return FComplete; }
+    // Large reads, up to what the text can still hold: a big mailbox then costs a few thousand
+    // reads, not one per kilobyte, and no byte read is dropped.
+    size_t Room() const override { return MaxTextBytes - std::min(FText.size(), MaxTextBytes); }
+    size_t Take(std::string_view Bytes) override;  // takes them all
     const String& Text() const& { return FText; }
     String Text() && { return std::move(FText); }  // a large chunk is handed on, not copied
     String Status() const;   // first 4 characters, trimmed, upper-cased

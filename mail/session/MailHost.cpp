@@ -3,6 +3,7 @@
 #include "framework/core/Application.h"
 #include "framework/core/SysUtils.h"
 #include "mail/model/MailStrings.h"
+#include "mail/session/ReplyReader.h"
 #include "mail/smtp/SmtpProtocol.h"
 
 #include <algorithm>
@@ -40,6 +41,16 @@ bool TQELMailHost::Execute()
 }
 
 void TQELMailHost::Connect(const String& Host, int32_t Port, int32_t TimeOut)
+{
+    // An abort of an earlier run must not pass for one of this session, nor its bytes.
+    Aborted = false;
+    FUnreadFrom = FUnreadTo = 0;
+    OpenConnection(Host, Port, TimeOut);
+    // Also after a failed open, which has been reported: POP3 then reports the missing greeting.
+    StartDialogue();
+}
+
+void TQELMailHost::OpenConnection(const String& Host, int32_t Port, int32_t TimeOut)
 {
     if (!ClientSocket) CreateClientSocket();
     ClientSocket->Port = Port;
@@ -154,6 +165,69 @@ void TQELMailHost::Notification(TComponent* AComponent, TOperation Operation)
     CurrentAccount = nullptr;
 }
 
+bool TQELMailHost::SessionOpen() const
+{
+    return ClientSocket && ClientSocket->Active() && SocketStream;
+}
+
+TQELMailHost::TSessionEnd TQELMailHost::RunSession(TQELMailAccount* Account, const String& Server, int32_t Port,
+                                                   const std::function<bool()>& Work)
+{
+    // A call from a handler of the running session must leave that session, its account included,
+    // alone; also from OnError, when the error report has already cleared Busy.
+    if (SessionRunning()) return TSessionEnd::Skipped;
+    CurrentAccount = Account;
+    Busy = true;
+    FInSession = true;
+    TSessionEnd end = TSessionEnd::Aborted;
+    try {
+        CreateClientSocket();
+        Connect(Server, Port, Account->TimeOut());
+        const bool worked = Work();
+        Disconnect();
+        if (worked && !Aborted) end = TSessionEnd::Done;
+    } catch (...) {
+        // Dropped without QUIT, so nothing of this session is committed (POP3 deletions).
+        Application->HandleException(this);
+        end = TSessionEnd::Raised;
+    }
+    Busy = false;
+    FInSession = false;
+    ReleaseClientSocket();
+    Connected = false;  // else a later Disconnect would judge a QUIT that was never sent
+    return end;
+}
+
+TQELMailHost::TReplyEnd TQELMailHost::ReadReply(TReplyReader& Reader)
+{
+    int32_t silentWaits = 0;
+    while (!Reader.Complete()) {
+        if (TakeUnread(Reader)) continue;
+        if (!SessionOpen()) return TReplyEnd::Closed;
+        if (FSilentWaitLimit > 0 && silentWaits >= FSilentWaitLimit) return TReplyEnd::Silent;
+        if (!SocketStream->WaitForData(SocketStream->TimeOut())) {
+            Application->ProcessMessages();
+            ++silentWaits;
+            continue;
+        }
+        silentWaits = 0;
+        if (!FReceiveBuffer) FReceiveBuffer = std::make_unique_for_overwrite<char[]>(ReceiveBufferBytes);
+        const size_t room = std::min(Reader.Room(), ReceiveBufferBytes);
+        const int n = SocketStream->Read(FReceiveBuffer.get(), static_cast<int>(room));
+        FUnreadFrom = 0;
+        FUnreadTo = static_cast<size_t>(std::max(n, 0));
+    }
+    return TReplyEnd::Complete;
+}
+
+bool TQELMailHost::TakeUnread(TReplyReader& Reader)
+{
+    if (FUnreadFrom >= FUnreadTo) return false;
+    const size_t count = std::min(FUnreadTo - FUnreadFrom, Reader.Room());
+    FUnreadFrom += Reader.Take({FReceiveBuffer.get() + FUnreadFrom, count});
+    return true;
+}
+
 void TQELMailHost::CreateClientSocket()
 {
     SocketStream.reset();
@@ -170,6 +244,8 @@ void TQELMailHost::ReleaseClientSocket()
 {
     SocketStream.reset();
     ClientSocket.reset();
+    FReceiveBuffer.reset();
+    FUnreadFrom = FUnreadTo = 0;
 }
 
 void TQELMailHost::DoBeforeExecute()

@@ -1,13 +1,12 @@
 #include "mail/smtp/SMTPMail.h"
 
 #include "framework/core/Application.h"
+#include "framework/core/Platform.h"
 #include "mail/session/MailProgress.h"
 #include "mail/model/MailStrings.h"
 #include "mail/smtp/SmtpCompose.h"
 #include "mail/smtp/SmtpProtocol.h"
 
-#include <chrono>
-#include <thread>
 
 namespace qel {
 
@@ -24,26 +23,11 @@ TQELMailAccount* FirstDefaultAccount(const TQELAccountHolder& Holder)
     return nullptr;
 }
 
-bool SessionOpen(const TQELMailHost& Host)
-{
-    return Host.ClientSocket && Host.ClientSocket->Active() && Host.SocketStream;
-}
-
-// Waits until bytes (or the server's close) can be read, servicing the queue between empty waits;
-// false once the connection is gone, whoever closed it.
-bool WaitForBytes(TQELMailHost& Host, int32_t WaitMs)
-{
-    while (SessionOpen(Host) && !Host.SocketStream->WaitForData(WaitMs))
-        Application->ProcessMessages();
-    return SessionOpen(Host);
-}
-
 }  // namespace
 
 TQELSMTPMail::TQELSMTPMail(TComponent* AOwner)
     : TQELMailHost(AOwner), FSignature(std::make_unique<TStringList>())
 {
-    Busy = false;
 }
 
 TQELSMTPMail::~TQELSMTPMail() = default;
@@ -51,7 +35,7 @@ TQELSMTPMail::~TQELSMTPMail() = default;
 bool TQELSMTPMail::Execute()
 {
     // A call from a handler of the running session must leave that session's state alone.
-    if (!Busy) Connected = false;
+    if (!SessionRunning()) Connected = false;
     DoBeforeExecute();
     TQELMailAccount* account = AccountInfo() ? FirstDefaultAccount(*AccountInfo()) : nullptr;
     if (!AccountInfo() || (account && account->SMTPServer.empty())) {
@@ -61,36 +45,21 @@ bool TQELSMTPMail::Execute()
     }
     bool result = false;
     if (account) {
-        if (!Busy) CurrentAccount = account;
+        if (!SessionRunning()) CurrentAccount = account;
         result = TQELMailHost::Execute();
-    }
-    if (account && !Busy) {
-        Busy = true;
-        try {
-            CreateClientSocket();
-            Connect(account->SMTPServer, account->SMTPPort, account->TimeOut());
+        // Each message is composed even when the session failed; an exception leaves the rest unsent.
+        const auto sendAll = [this] {
             for (int i = 0; i < Messages()->Count(); ++i) SendMessage(Messages()->Items(i));
-            Disconnect();
-            Busy = false;
-            ReleaseClientSocket();
-        } catch (...) {
-            // Dropped without QUIT; the messages not sent yet stay unsent.
-            Application->HandleException(this);
-            result = false;
-            ReleaseClientSocket();
-            Connected = false;  // else a later Disconnect would judge a QUIT that was never sent
-            Busy = false;
-        }
+            return true;
+        };
+        if (RunSession(account, account->SMTPServer, account->SMTPPort, sendAll) == TSessionEnd::Raised) result = false;
     }
     DoAfterExecute();
     return result;
 }
 
-void TQELSMTPMail::Connect(const String& Host, int32_t Port, int32_t TimeOut)
+void TQELSMTPMail::StartDialogue()
 {
-    // An abort of an earlier run must not pass for one of this session.
-    Aborted = false;
-    TQELMailHost::Connect(Host, Port, TimeOut);
     if (!Connected) return;  // a failed open has been reported
     // S: 220 mail.example ready   (or S: 421 / 554: no service)
     GetSocketText();
@@ -113,24 +82,17 @@ void TQELSMTPMail::Connect(const String& Host, int32_t Port, int32_t TimeOut)
 
 String TQELSMTPMail::GetSocketText()
 {
-    if (!SessionOpen(*this)) return {};
-    const int32_t waitMs = SocketStream->TimeOut();  // the account's TimeOut x 100 ms, set by Connect
+    if (!SessionOpen()) return {};
+    // Waits of the account's TimeOut x 100 ms, without limit: only a close or the host ends them.
     SmtpProtocol::TReplyAssembler reply;
-    char buffer[1024];
-    while (!reply.Complete()) {
-        const int n = WaitForBytes(*this, waitMs) ? SocketStream->Read(buffer, sizeof buffer) : 0;
-        if (n > 0) {
-            reply.Feed({buffer, static_cast<size_t>(n)});
-        } else if (!SessionOpen(*this)) {
-            // The server hung up mid-reply: end the session with a report rather than wait on.
-            LastStatus = reply.Status();
-            LastMessage = reply.Message();
-            if (!Aborted) HandleError(eeReceive);
-            return reply.Text();
-        }
-    }
+    const TReplyEnd end = ReadReply(reply);
     LastStatus = reply.Status();
     LastMessage = reply.Message();
+    if (end != TReplyEnd::Complete) {
+        // The server hung up mid-reply: end the session with a report rather than wait on.
+        if (!Aborted) HandleError(eeReceive);
+        return reply.Text();
+    }
     if (OnServerMessage) OnServerMessage(this, LastStatus, LastMessage);
     Application->ProcessMessages();
     return reply.Text();
@@ -219,7 +181,7 @@ bool TQELSMTPMail::SendText(const TQELComposedText& Text)
         if (threshold.Reached(SendPercent)) DoSendProgress(SendPercent);
         Application->ProcessMessages();
         if (Aborted) return false;
-        if (FLinePause > 0) std::this_thread::sleep_for(std::chrono::milliseconds(FLinePause));
+        if (FLinePause > 0) Sleep(FLinePause);
         return true;
     });
     if (!completed) return false;

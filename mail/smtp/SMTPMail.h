@@ -20,7 +20,6 @@ public:
     ~TQELSMTPMail() override;
 
     bool Execute() override;
-    void Connect(const String& Host, int32_t Port, int32_t TimeOut) override;
     String GetSocketText() override;
     bool SendMessage(TQELMessage* Message);
 
@@ -39,7 +38,6 @@ public:
     void SetLinePause(int32_t Value) { FLinePause = Value < 0 ? 0 : Value; }
 
     int32_t CurrentItemIndex = 0;
-    bool ReplyError = false;
     uint16_t SendPercent = 0;
     uint16_t EncodePercent = 0;
 
@@ -52,6 +50,8 @@ public:
     TNotifyEvent OnEncodeend;
 
 protected:
+    // S: 220 greeting (421 or 554: no service), then HELO.
+    void StartDialogue() override;
     bool ChecksQuitReply() const override { return true; }
     void DoOnBeforeSend();
     void DoSendProgress(uint16_t Percent);

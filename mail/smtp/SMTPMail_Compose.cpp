@@ -1,6 +1,7 @@
 // Outgoing message composition: the text after DATA and the generated values it carries.
 #include "framework/core/Application.h"
 #include "framework/core/DateUtils.h"
+#include "framework/core/Platform.h"
 #include "framework/core/SysUtils.h"
 #include "mail/smtp/SMTPMail.h"
 #include "mail/smtp/SmtpCompose.h"
@@ -8,7 +9,6 @@
 #include <algorithm>
 #include <cstdlib>
 #include <vector>
-#include <unistd.h>
 
 namespace qel {
 
@@ -18,9 +18,7 @@ String LocalHostName(const TClientSocket* Client)
 {
     if (Client && Client->Socket()) return Client->Socket()->LocalHost();
     // Composing without a connection still needs a host for the Message-Id.
-    char name[256] = "";
-    if (gethostname(name, sizeof name - 1) != 0) return "";
-    return name;
+    return qel::LocalHostName();
 }
 
 // --- Charset of the text part ---

@@ -3,6 +3,7 @@
 #include "framework/core/SysUtils.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace qel {
 
@@ -18,12 +19,6 @@ bool IsDigit(char C) { return C >= '0' && C <= '9'; }
 bool IsContinuation(const String& Line)
 {
     return Line.size() >= 4 && IsDigit(Line[0]) && IsDigit(Line[1]) && IsDigit(Line[2]) && Line[3] == '-';
-}
-
-String WithoutCR(String Line)
-{
-    if (!Line.empty() && Line.back() == '\r') Line.pop_back();
-    return Line;
 }
 
 // find_first_of would call memchr on the two-character set once per character of the line.
@@ -106,21 +101,21 @@ bool TReplyAssembler::Feed(std::string_view Bytes)
 {
     if (Bytes.empty()) return FComplete;
     FText.append(Bytes.substr(0, MaxTextBytes - std::min(FText.size(), MaxTextBytes)));
-    for (char c : Bytes) {
-        if (c == '\n') {
-            FLastLine = WithoutCR(FLine);
-            FLine.clear();
-        } else if (FLine.size() < MaxLineBytes) {
-            FLine += c;
-        }
-    }
+    FLines.Feed(Bytes, [this](String&& Line) { FLastLine = std::move(Line); });
+    // Only an LF ends the reply: after a CR the LF of the same break may still be on its way.
     FComplete = Bytes.back() == '\n' && !IsContinuation(FLastLine);
     return FComplete;
 }
 
+size_t TReplyAssembler::Take(std::string_view Bytes)
+{
+    Feed(Bytes);
+    return Bytes.size();
+}
+
 const String& TReplyAssembler::FinalLine() const
 {
-    return FComplete || FLine.empty() ? FLastLine : FLine;
+    return FComplete || FLines.Partial().empty() ? FLastLine : FLines.Partial();
 }
 
 String TReplyAssembler::Status() const { return UpperCase(Trim(FinalLine().substr(0, 3))); }

@@ -1,7 +1,9 @@
 #pragma once
 // SMTP protocol text: the command lines the client sends, the recipient list of a message, and
 // the one reply assembler that decides when a server reply is complete and what it says.
+#include "framework/core/LineSplitter.h"
 #include "framework/core/Types.h"
+#include "mail/session/ReplyReader.h"
 
 #include <string_view>
 #include <vector>
@@ -24,17 +26,20 @@ String EndOfText();                      // CR LF . CR LF: ends the text after i
 // brackets; a trailing ";" adds nothing. An empty SendTo gives one empty argument.
 std::vector<String> SplitRecipients(const String& SendTo);
 
-// Collects one reply from the bytes as they arrive. The reply is complete once what arrived ends
-// with a line (CR LF, or a bare LF) that is not a continuation line ("250-..."). Status and text
-// come from that final line.
-class TReplyAssembler {
+// Collects one reply from the bytes as they arrive, its lines split as a string list splits text.
+// The reply is complete once what arrived ends with a line (CR LF, or a bare LF) that is not a
+// continuation line ("250-..."). Status and text come from that final line.
+class TReplyAssembler : public TReplyReader {
 public:
     static constexpr size_t MaxTextBytes = 64 * 1024;  // a runaway server cannot exhaust memory
     static constexpr size_t MaxLineBytes = 512;        // enough for the status and the kept text
+    static constexpr size_t ReadBytes = 1024;          // a reply is a few short lines
 
     // Takes the next bytes; true once the reply is complete.
     bool Feed(std::string_view Bytes);
-    bool Complete() const { return FComplete; }
+    bool Complete() const override { return FComplete; }
+    size_t Room() const override { return ReadBytes; }
+    size_t Take(std::string_view Bytes) override;  // takes them all
     const String& Text() const { return FText; }  // the whole reply as received
     String Status() const;                         // first three characters, trimmed, upper-cased
     String Message() const;                        // characters 4 to 67, trimmed
@@ -45,7 +50,7 @@ private:
     const String& FinalLine() const;
 
     String FText;
-    String FLine;      // the line under way (its first MaxLineBytes bytes)
+    TLineSplitter FLines{MaxLineBytes};
     String FLastLine;  // the last line that ended, without its line end
     bool FComplete = false;
 };

@@ -1,5 +1,5 @@
 #include "framework/net/ClientSocket.h"
-#include "tests/framework/LoopbackServer.h"
+#include "tests/support/LoopbackServer.h"
 
 #include <gtest/gtest.h>
 

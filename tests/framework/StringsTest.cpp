@@ -18,6 +18,8 @@ TEST(Strings, TextSplitsAtEveryLineBreakKind)
     EXPECT_EQ(l.Count(), 0);
     l.SetText(String("x\0y\nz", 5));  // a NUL byte is data, not the end
     EXPECT_EQ(l.Get(0), String("x\0y", 3));
+    l.SetText("c\r\r\nd\r");  // a lone CR before CR LF is a break of its own; a final CR ends the line
+    EXPECT_EQ(l.ToVector(), (std::vector<String>{"c", "", "d"}));
 
     l.SetText("a\nb");
     EXPECT_EQ(l.Text(), "a\nb\n");

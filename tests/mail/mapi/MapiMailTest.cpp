@@ -475,4 +475,21 @@ TEST_F(MapiMail, AssigningMessagesWithItemsFailsAndKeepsTheTarget)
     EXPECT_EQ(Other.Messages()->Items(0)->Subject, "kept");
 }
 
+TEST_F(MapiMail, DeleteTellsTheHandlerFirstAndReportsOnlyTheFreeing)
+{
+    Hook();
+    Add("one", {"ann"});
+    EXPECT_THROW(M->Messages()->Delete(1), EListError);  // a bad index reaches the caller
+    EXPECT_TRUE(Events.empty());
+    EXPECT_TRUE(M->Messages()->Delete(0));
+    EXPECT_EQ(Events, Lines{"OnDeleteMail:one"});
+    EXPECT_EQ(Senders, std::vector<TObject*>{M->Messages()});
+
+    M->OnDeleteMail = [](TObject*, TQELMapiMessage*) { throw EAbort("handler"); };
+    Add("two", {"ann"});
+    EXPECT_THROW(M->Messages()->Delete(0), EAbort);  // so does the handler's error
+    EXPECT_EQ(M->Messages()->Count(), 1);
+    EXPECT_TRUE(Reported.empty());
+}
+
 }  // namespace

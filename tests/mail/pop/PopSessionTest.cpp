@@ -1,17 +1,15 @@
 // TQELPOPMail against a scripted POP3 server on 127.0.0.1: each scenario is the server's script
 // (what the client must send, what the server answers) and the lines and events the client gives.
-#include "framework/LoopbackServer.h"
 #include "framework/core/SysUtils.h"
 #include "mail/MailTestSupport.h"
 #include "mail/pop/POPMail.h"
+#include "tests/support/ScriptedServer.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <chrono>
-#include <thread>
 #include <utility>
 
 using namespace qel;
@@ -21,7 +19,7 @@ namespace {
 // One exchange: the line the client sends ("" for the greeting), then the server's answer, sent
 // piece by piece (a few pieces with a clear pause between them, many pieces quickly); End may then
 // close the connection, or reset it a moment later.
-enum class TEnd { Stay, Close, Reset };
+using qeltest::TEnd;
 struct TRow {
     String Client;
     std::vector<String> Server;
@@ -43,51 +41,25 @@ std::vector<String> ClientLines(const TScript& Script)
     return lines;
 }
 
-// Plays one script per connection, in order, and keeps every line each client sent, including any
-// sent after the script ran out.
-class TPopServer {
-public:
-    explicit TPopServer(std::vector<TScript> Scripts)
-        : FScripts(std::move(Scripts)), FLines(FScripts.size()),
-          FServer([this](qeltest::LoopbackPeer& Peer) { Play(Peer); }, static_cast<int>(FScripts.size()))
-    {
-    }
-    int Port() const { return FServer.Port(); }
-    const std::vector<String>& Lines(size_t Session = 0)
-    {
-        FServer.Wait();
-        return FLines[Session];
-    }
-
-private:
-    void Play(qeltest::LoopbackPeer& Peer)
-    {
-        const size_t session = FSession++;
-        std::vector<String>& lines = FLines[session];
-        for (const TRow& row : FScripts[session]) {
-            if (!row.Client.empty()) {
-                auto line = Peer.ReadLine();
-                if (!line) return;
-                lines.push_back(*line);
-            }
+// The scripted server playing one script per connection, in order; it keeps every line each
+// client sent, including any sent after the script ran out.
+std::vector<std::unique_ptr<qeltest::TConversation>> Conversations(const std::vector<TScript>& Scripts)
+{
+    std::vector<std::unique_ptr<qeltest::TConversation>> conversations;
+    for (const TScript& script : Scripts) {
+        qeltest::TDialogue rows;
+        for (const TRow& row : script) {
             const auto gap = std::chrono::milliseconds(row.Server.size() <= 4 ? 50 : 2);
-            for (size_t i = 0; i < row.Server.size(); ++i) {
-                if (i > 0) std::this_thread::sleep_for(gap);
-                Peer.Send(row.Server[i]);
-            }
-            if (row.End == TEnd::Reset) {
-                std::this_thread::sleep_for(std::chrono::milliseconds(50));
-                Peer.Abort();
-            }
-            if (row.End != TEnd::Stay) return;
+            rows.push_back({row.Client, {row.Server, gap, {}, row.End}});
         }
-        while (auto line = Peer.ReadLine()) lines.push_back(*line);
+        conversations.push_back(qeltest::Played(std::move(rows)));
     }
+    return conversations;
+}
 
-    std::vector<TScript> FScripts;
-    std::vector<std::vector<String>> FLines;
-    std::atomic<size_t> FSession{0};
-    qeltest::LoopbackServer FServer;  // last: its thread uses the members above
+class TPopServer : public qeltest::TScriptedServer {
+public:
+    explicit TPopServer(const std::vector<TScript>& Scripts) : TScriptedServer(Conversations(Scripts)) {}
 };
 
 String Note(int N, const String& Body = "")

@@ -73,6 +73,7 @@ const std::vector<ReplyCase> WholeReplies = {
     {"250-mail.example.org\r\n250-SIZE 1000\r\n250 HELP\r\n", "250", "HELP"},
     {"220-first line\r\n220-second\r\n220 ready\r\n", "220", "ready"},
     {"250 lf only\n", "250", "lf only"},
+    {"250-stray cr\r250 last\r\n", "250", "last"},  // a lone CR ends a line too
     {"abc lower-case word\r\n", "ABC", "lower-case word"},
     {"500 " + std::string(100, 'x') + "\r\n", "500", std::string(63, 'x')},  // characters 4 to 67
 };

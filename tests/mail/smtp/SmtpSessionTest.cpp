@@ -4,7 +4,7 @@
 #include "framework/core/SysUtils.h"
 #include "framework/core/Timer.h"
 #include "mail/QELTIEmails.h"
-#include "tests/framework/LoopbackServer.h"
+#include "tests/support/ScriptedServer.h"
 #include "tests/mail/MailTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -49,17 +49,36 @@ struct SmtpScript {
     std::map<std::string, std::vector<Reply>> Answers;
 };
 
-class ScriptedSmtpServer {
+// An SmtpScript as the scripted server's conversation: a DATA answered with 354 is followed by
+// the text up to its ".".
+class SmtpConversation : public TConversation {
 public:
-    explicit ScriptedSmtpServer(SmtpScript Script) : FScript(std::move(Script)) {}
+    explicit SmtpConversation(SmtpScript Script) : FScript(std::move(Script)) {}
 
-    int Port() const { return FServer.Port(); }
-    // Read once the client is done: the command lines in order, and the text lines of each DATA
-    // (the empty line before the closing "." included).
-    const Lines& Commands() { FServer.Wait(); return FCommands; }
-    const std::vector<Lines>& Texts() { FServer.Wait(); return FTexts; }
+    TAnswer Greeting() override { return AnswerOf(FScript.Greeting); }
+
+    std::optional<TAnswer> Answer(const std::string& Line) override
+    {
+        const std::string word = UpperCase(Line.substr(0, Line.find(' ')));
+        const Reply reply = Next(word);
+        TAnswer answer = AnswerOf(reply);
+        answer.ThenText = word == "DATA" && !reply.HangUp && reply.Bytes.rfind("354", 0) == 0;
+        return answer;
+    }
 
 private:
+    static TAnswer AnswerOf(const Reply& R)
+    {
+        TAnswer answer;
+        if (R.HangUp) {
+            answer.End = R.Reset ? TEnd::Reset : TEnd::Close;
+            return answer;
+        }
+        answer = Sent(R.Bytes, R.PieceSize, R.Gap);
+        answer.Silence = R.Silence;
+        return answer;
+    }
+
     Reply Next(const std::string& Word)
     {
         static const std::map<std::string, std::string> willing = {
@@ -72,38 +91,32 @@ private:
         return next;
     }
 
-    static bool Send(LoopbackPeer& Peer, const Reply& R)
-    {
-        if (R.HangUp) {
-            if (R.Reset) Peer.Abort();
-            else Peer.Close();
-            return false;
-        }
-        Peer.Pause(R.Silence);
-        if (R.PieceSize > 0) Peer.SendInPieces(R.Bytes, R.PieceSize, R.Gap);
-        else Peer.Send(R.Bytes);
-        return true;
-    }
-
-    void Serve(LoopbackPeer& Peer)
-    {
-        if (!Send(Peer, FScript.Greeting)) return;
-        while (auto line = Peer.ReadLine()) {
-            FCommands.push_back(*line);
-            const std::string word = UpperCase(line->substr(0, line->find(' ')));
-            const Reply reply = Next(word);
-            if (!Send(Peer, reply)) return;
-            if (word != "DATA" || reply.Bytes.rfind("354", 0) != 0) continue;
-            Lines& text = FTexts.emplace_back();
-            while ((line = Peer.ReadLine()) && *line != ".") text.push_back(*line);
-            if (!line || !Send(Peer, Next("."))) return;
-        }
-    }
-
     SmtpScript FScript;
-    Lines FCommands;
-    std::vector<Lines> FTexts;
-    LoopbackServer FServer{[this](LoopbackPeer& Peer) { Serve(Peer); }};  // last: its thread uses the rest
+};
+
+class ScriptedSmtpServer {
+public:
+    // Each of Connections connections plays the script afresh.
+    explicit ScriptedSmtpServer(const SmtpScript& Script, int Connections = 1)
+        : FServer(Conversations(Script, Connections))
+    {
+    }
+
+    int Port() const { return FServer.Port(); }
+    // Read once the client is done: the command lines in order, and the text lines of each DATA
+    // (the empty line before the closing "." included).
+    const Lines& Commands() { return FServer.Lines(); }
+    const std::vector<Lines>& Texts() { return FServer.Texts(); }
+
+private:
+    static std::vector<std::unique_ptr<TConversation>> Conversations(const SmtpScript& Script, int Connections)
+    {
+        std::vector<std::unique_ptr<TConversation>> all;
+        for (int i = 0; i < Connections; ++i) all.push_back(std::make_unique<SmtpConversation>(Script));
+        return all;
+    }
+
+    TScriptedServer FServer;
 };
 
 std::string HostName()
@@ -587,6 +600,25 @@ TEST_F(SmtpSession, BusyKeepsASecondRunOut)
     EXPECT_EQ(std::count(Log.begin(), Log.end(), "BeforeExecute"), 2);
     EXPECT_EQ(std::count(Log.begin(), Log.end(), "OnSuccessSend"), 1);
     EXPECT_EQ(std::count_if(Log.begin(), Log.end(), [](auto& e) { return e.rfind("OnConnect", 0) == 0; }), 1);
+}
+
+TEST_F(SmtpSession, ARetryFromOnErrorLeavesTheRunningSessionAlone)
+{
+    // The error report clears Busy before OnError fires; a second session must still wait its turn.
+    ScriptedSmtpServer server({.Answers = {{"MAIL", {Say("553 sender refused")}}}}, 2);
+    RecordEvents();
+    AddMessage();
+    int reports = 0;
+    bool retried = false;
+    Mail->OnError = [&](TObject*, const String&, const String&, bool) {
+        if (++reports == 1) retried = Mail->Execute();
+    };
+    EXPECT_TRUE(Run(server));
+    EXPECT_TRUE(retried);
+    EXPECT_EQ(reports, 1);
+    EXPECT_EQ(std::count_if(Log.begin(), Log.end(), [](auto& e) { return e.rfind("OnConnect", 0) == 0; }), 1);
+    EXPECT_EQ(Mail->CurrentAccount, Account);
+    EXPECT_FALSE(Mail->Busy);
 }
 
 TEST_F(SmtpSession, TextLinesArePacedByDefault)
