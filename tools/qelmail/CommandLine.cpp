@@ -1,11 +1,14 @@
 #include "CommandLine.h"
 
+#include "framework/core/SysUtils.h"
+
 #include <QCommandLineParser>
 #include <QFile>
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
 #include <iterator>
+#include <unistd.h>
 
 namespace qelmail_tool {
 
@@ -56,10 +59,18 @@ String ReadPasswordFile(const QString& FileName)
 void ParseCommand(QCommandLineParser& Parser, const char* Command, const QStringList& Args)
 {
     Parser.addHelpOption();
+    Parser.addOption({"version", "Displays the version of qelmail."});
     if (!Parser.parse(QStringList{QString("qelmail ") + Command} + Args))
         throw TUsageError(Parser.errorText().toStdString());
     if (Parser.isSet("help")) {
-        std::fputs(Parser.helpText().toUtf8().constData(), stdout);
+        // Qt names the program by its path alone; the user needs the command too.
+        QString help = Parser.helpText();
+        help.replace(0, help.indexOf('\n'), QString("Usage: qelmail %1 [options]").arg(Command));
+        std::fputs(help.toUtf8().constData(), stdout);
+        std::exit(0);
+    }
+    if (Parser.isSet("version")) {
+        std::printf("qelmail %s\n", QEL_VERSION);
         std::exit(0);
     }
     if (!Parser.positionalArguments().isEmpty())
@@ -80,7 +91,39 @@ String ReadBody(const QCommandLineParser& Parser)
     if (file && text) throw TUsageError("--body-file and --body-text exclude each other");
     if (file) return ReadWholeFile(Parser.value("body-file"));
     if (text) return Parser.value("body-text").toStdString();
+    if (::isatty(STDIN_FILENO) == 1)
+        throw TUsageError("no body given: use --body-file or --body-text, or pipe the text into standard input");
     return ReadStandardInput();
+}
+
+String AddressList(const QStringList& Values)
+{
+    String list;
+    const auto add = [&list](const String& Address) {
+        const String trimmed = Trim(Address);
+        if (trimmed.empty()) return;
+        if (!list.empty()) list += ';';
+        list += trimmed;
+    };
+    for (const QString& value : Values) {
+        // A separator inside a quoted name or inside <...> belongs to the address.
+        const String text = value.toStdString();
+        String current;
+        bool quoted = false, bracketed = false;
+        for (const char c : text) {
+            if (c == '"' && !bracketed) quoted = !quoted;
+            if (c == '<' && !quoted) bracketed = true;
+            if (c == '>' && !quoted) bracketed = false;
+            if ((c == ',' || c == ';') && !quoted && !bracketed) {
+                add(current);
+                current.clear();
+            } else {
+                current += c;
+            }
+        }
+        add(current);
+    }
+    return list;
 }
 
 }  // namespace qelmail_tool

@@ -34,8 +34,13 @@ String ReadPasswordFile(const QString& FileName);  // its first line
 // TUsageError for an unknown option or a stray argument.
 void ParseCommand(QCommandLineParser& Parser, const char* Command, const QStringList& Args);
 
-// --body-file (alias --body) and --body-text; ReadBody takes the one given, else standard input.
+// --body-file (alias --body) and --body-text; ReadBody takes the one given, else standard input
+// when it is not a terminal (nobody would know the tool is waiting for them to type a body).
 QList<QCommandLineOption> BodyOptions();
-String ReadBody(const QCommandLineParser& Parser);  // TUsageError when both are given
+String ReadBody(const QCommandLineParser& Parser);  // TUsageError when both or none are given
+
+// The values of a repeatable address option, each a list separated by ',' or ';', as one
+// ';'-separated list; blanks around the addresses are dropped.
+String AddressList(const QStringList& Values);
 
 }  // namespace qelmail_tool

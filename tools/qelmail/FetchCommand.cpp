@@ -1,7 +1,7 @@
 #include "FetchCommand.h"
 
+#include "AccountsFile.h"
 #include "CommandLine.h"
-#include "PasswordPrompt.h"
 #include "ProgressBar.h"
 #include "RunReport.h"
 #include "framework/core/Application.h"
@@ -17,46 +17,37 @@ namespace qelmail_tool {
 namespace {
 
 struct TFetchOptions {
-    TServerAddress Server;
-    String User, Password, SaveDir;
+    TAccountSettings Account;
+    String SaveDir;
     bool HeadersOnly = false, Delete = false;
-    int32_t TimeOut = 60, ProgressStep = 1;
 };
 
 TFetchOptions ParseFetchOptions(const QStringList& Args)
 {
     QCommandLineParser p;
     p.setApplicationDescription("Reads a POP3 mailbox; lists new messages and saves their attachments.");
+    p.addOptions(AccountOptions("POP3", 110));
     p.addOptions({
-        {"server", "POP3 server, HOST[:PORT] (port 110 by default).", "host[:port]"},
-        {"user", "Mailbox user name.", "name"},
-        {"password-file", "File whose first line is the password (asked on the terminal without it).", "file"},
+        {"user", "Mailbox user name (default: the account's).", "name"},
+        {"password-file",
+         "File whose first line is the password (without it: $QELMAIL_PASSWORD, the account's, or asked on the terminal).",
+         "file"},
         {"headers-only", "Read only the header of each message."},
         {"delete", "Delete each message on the server after reading it."},
         {"save-dir", "Save every attachment into this folder.", "dir"},
-        {"timeout", "Wait per reply in tenths of a second (default 60).", "tenths"},
-        {"progress-step", "Progress granularity in percent (default 1).", "n"},
     });
     ParseCommand(p, "fetch", Args);
-    for (const char* required : {"server", "user"})
-        if (!p.isSet(required)) throw TUsageError(String("--") + required + " is required");
-
     TFetchOptions o;
-    o.Server = ParseServer(p.value("server"), 110);
-    o.User = p.value("user").toStdString();
-    if (p.isSet("password-file")) {
-        o.Password = ReadPasswordFile(p.value("password-file"));
-    } else {
-        o.Password = AskPassword("Password for " + o.User + "@" + o.Server.Host + ": ");
-    }
+    o.Account = ReadAccountSettings(p, TProtocol::Pop3);
+    if (p.isSet("user")) o.Account.User = p.value("user").toStdString();
+    if (o.Account.User.empty()) throw TUsageError("--user is required (or an account with a user name)");
+    o.Account.Password = ReadPassword(p, o.Account, "QELMAIL_PASSWORD");
     o.HeadersOnly = p.isSet("headers-only");
     o.Delete = p.isSet("delete");
     if (p.isSet("save-dir")) {
         o.SaveDir = p.value("save-dir").toStdString();
         if (!QDir().mkpath(p.value("save-dir"))) throw TUsageError("cannot create " + o.SaveDir);
     }
-    if (p.isSet("timeout")) o.TimeOut = ParseInt(p.value("timeout"), "--timeout", 1, 36000);
-    if (p.isSet("progress-step")) o.ProgressStep = ParseInt(p.value("progress-step"), "--progress-step", 1, 100);
     return o;
 }
 
@@ -111,14 +102,9 @@ int RunFetch(const QStringList& Args)
 
     TQELAccountHolder holder(nullptr);
     TQELMailAccount* account = holder.Accounts()->Add();
-    account->Pop3Server = o.Server.Host;
-    account->Pop3Port = o.Server.Port;
-    account->Username = o.User;
-    account->Password = o.Password;
+    ApplySettings(o.Account, TProtocol::Pop3, *account);
     account->HeaderOnly = o.HeadersOnly;
     account->DeleteOffServer = o.Delete;
-    account->SetTimeOut(o.TimeOut);
-    account->SetProgressStep(o.ProgressStep);
 
     TQELPOPMail pop(nullptr);
     pop.SetAccountInfo(&holder);
@@ -130,7 +116,7 @@ int RunFetch(const QStringList& Args)
     bar.Finish();
 
     report.Print();
-    std::printf("fetched: %d new message(s) from %s:%d\n", received, o.Server.Host.c_str(), o.Server.Port);
+    std::printf("fetched: %d new message(s) from %s:%d\n", received, o.Account.Server.c_str(), o.Account.Port);
     return report.Empty() ? 0 : 1;
 }
 

@@ -1,5 +1,6 @@
 #include "SendCommand.h"
 
+#include "AccountsFile.h"
 #include "CommandLine.h"
 #include "ProgressBar.h"
 #include "RunReport.h"
@@ -15,10 +16,10 @@ namespace qelmail_tool {
 namespace {
 
 struct TSendOptions {
-    TServerAddress Server;
+    TAccountSettings Account;
     String From, FromName, ReplyTo, To, Subject, Body, Signature;
     QStringList Attachments;
-    int32_t TimeOut = 60, ProgressStep = 1, LinePause = 40;
+    int32_t LinePause = 0;  // a tool has no old server to spare; the component keeps its own default
     bool Verbose = false;
 };
 
@@ -26,39 +27,36 @@ TSendOptions ParseSendOptions(const QStringList& Args)
 {
     QCommandLineParser p;
     p.setApplicationDescription("Sends one message with attachments through an SMTP server.");
+    p.addOptions(AccountOptions("SMTP", 25));
     p.addOptions({
-        {"server", "SMTP server, HOST[:PORT] (port 25 by default).", "host[:port]"},
-        {"from", "Sender address.", "addr"},
-        {"from-name", "Sender's display name.", "name"},
-        {"reply-to", "Reply-To address.", "addr"},
-        {"to", "Recipients, separated by ';'.", "list"},
+        {"from", "Sender address (default: the account's).", "addr"},
+        {"from-name", "Sender's display name (default: the account's).", "name"},
+        {"reply-to", "Reply-To address (default: the account's).", "addr"},
+        {"to", "Recipients (repeatable; each may be a list separated by ',' or ';').", "list"},
         {"subject", "Subject line.", "text"},
-        {"body-file", "Body text (standard input without it).", "file"},
         {"signature-file", "Signature lines added after the body.", "file"},
         {"attach", "A file to attach (repeatable).", "file"},
-        {"timeout", "Wait per reply in tenths of a second (default 60).", "tenths"},
-        {"progress-step", "Progress granularity in percent (default 1).", "n"},
-        {"line-pause", "Pause after each text line in ms (default 40; 0 = none).", "ms"},
+        {"line-pause", "Pause after each text line in ms (default 0: none).", "ms"},
         {{"v", "verbose"}, "Print every server reply."},
     });
+    p.addOptions(BodyOptions());
     ParseCommand(p, "send", Args);
-    for (const char* required : {"server", "from", "to"})
-        if (!p.isSet(required)) throw TUsageError(String("--") + required + " is required");
+    if (!p.isSet("to")) throw TUsageError("--to is required");
 
     TSendOptions o;
-    o.Server = ParseServer(p.value("server"), 25);
-    o.From = p.value("from").toStdString();
-    o.FromName = p.value("from-name").toStdString();
-    o.ReplyTo = p.value("reply-to").toStdString();
-    o.To = p.value("to").toStdString();
+    o.Account = ReadAccountSettings(p, TProtocol::Smtp);
+    o.From = p.isSet("from") ? p.value("from").toStdString() : o.Account.FromMail;
+    if (o.From.empty()) throw TUsageError("--from is required (or an account with a sender address)");
+    o.FromName = p.isSet("from-name") ? p.value("from-name").toStdString() : o.Account.FromName;
+    o.ReplyTo = p.isSet("reply-to") ? p.value("reply-to").toStdString() : o.Account.ReplyMail;
+    o.To = AddressList(p.values("to"));
+    if (o.To.empty()) throw TUsageError("--to names no recipient");
     o.Subject = p.value("subject").toStdString();
-    o.Body = p.isSet("body-file") ? ReadWholeFile(p.value("body-file")) : ReadStandardInput();
+    o.Body = ReadBody(p);
     if (p.isSet("signature-file")) o.Signature = ReadWholeFile(p.value("signature-file"));
     o.Attachments = p.values("attach");
     for (const QString& a : o.Attachments)
         if (!FileExists(a.toStdString())) throw TUsageError("cannot read " + a.toStdString() + ": no such file");
-    if (p.isSet("timeout")) o.TimeOut = ParseInt(p.value("timeout"), "--timeout", 1, 36000);
-    if (p.isSet("progress-step")) o.ProgressStep = ParseInt(p.value("progress-step"), "--progress-step", 1, 100);
     if (p.isSet("line-pause")) o.LinePause = ParseInt(p.value("line-pause"), "--line-pause", 0, 10000);
     o.Verbose = p.isSet("verbose");
     return o;
@@ -93,10 +91,7 @@ int RunSend(const QStringList& Args)
 
     TQELAccountHolder holder(nullptr);
     TQELMailAccount* account = holder.Accounts()->Add();
-    account->SMTPServer = o.Server.Host;
-    account->SMTPPort = o.Server.Port;
-    account->SetTimeOut(o.TimeOut);
-    account->SetProgressStep(o.ProgressStep);
+    ApplySettings(o.Account, TProtocol::Smtp, *account);
 
     TQELSMTPMail smtp(nullptr);
     smtp.SetAccountInfo(&holder);
@@ -120,7 +115,7 @@ int RunSend(const QStringList& Args)
 
     report.Print();
     if (accepted == smtp.Messages()->Count() && report.Empty()) {
-        std::printf("sent: %d message(s) accepted by %s:%d\n", accepted, o.Server.Host.c_str(), o.Server.Port);
+        std::printf("sent: %d message(s) accepted by %s:%d\n", accepted, o.Account.Server.c_str(), o.Account.Port);
         return 0;
     }
     if (report.Empty()) std::fprintf(stderr, "qelmail: the message was not accepted\n");

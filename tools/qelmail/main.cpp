@@ -1,4 +1,5 @@
 // qelmail: a command-line mail tool on the qelmail components.
+#include "AccountsCommand.h"
 #include "CommandLine.h"
 #include "FetchCommand.h"
 #include "MapiSendCommand.h"
@@ -22,7 +23,8 @@ const char* Usage =
     "  fetch       read a POP3 mailbox, list new messages, save their attachments\n"
     "  mapi-send   send a message or fax through the Simple MAPI provider and a profile\n"
     "  quick-send  send a short message or fax to one recipient through the default profile\n"
-    "run 'qelmail <command> --help' for the options of a command\n";
+    "  accounts    list the mail accounts of an accounts file\n"
+    "run 'qelmail <command> --help' for the options of a command, 'qelmail --version' for the version\n";
 
 }  // namespace
 
@@ -42,8 +44,13 @@ int main(int argc, char** argv)
         if (command == "fetch") return RunFetch(args);
         if (command == "mapi-send") return RunMapiSend(args);
         if (command == "quick-send") return RunQuickSend(args);
+        if (command == "accounts") return RunAccounts(args);
         if (command == "-h" || command == "--help" || command == "help") {
             std::fputs(Usage, stdout);
+            return 0;
+        }
+        if (command == "--version") {
+            std::printf("qelmail %s\n", QEL_VERSION);
             return 0;
         }
         throw TUsageError(command.empty() ? "no command given" : "unknown command '" + command + "'");

@@ -1,0 +1,71 @@
+#pragma once
+// Mail accounts kept in a form file (a TQELAccountHolder with its accounts, the framework's own
+// format), and the account settings a command works with: the chosen account of that file with
+// the command line's options laid over it.
+#include "framework/core/Types.h"
+
+#include <QCommandLineOption>
+#include <QList>
+
+#include <memory>
+
+class QCommandLineParser;
+
+namespace qel {
+class TComponent;
+class TQELAccountHolder;
+class TQELMailAccount;
+}  // namespace qel
+
+namespace qelmail_tool {
+using namespace qel;
+
+enum class TProtocol { Smtp, Pop3 };
+
+// What a command needs of an account; Password stays empty unless a source gave one.
+struct TAccountSettings {
+    String Name;
+    String Server;
+    int32_t Port = 0;
+    int32_t TimeOutTenths = 600;  // an account's TimeOut counts tenths of a second
+    int32_t ProgressStep = 1;
+    String User, Password;
+    String FromMail, FromName, ReplyMail;
+};
+
+class TAccountsFile {
+public:
+    // $XDG_CONFIG_HOME/qel/mail-accounts.json (default ~/.config).
+    static String DefaultFileName();
+
+    // Reads FileName; TUsageError naming the file and the fault.
+    explicit TAccountsFile(const String& FileName);
+    ~TAccountsFile();
+
+    int Count() const;
+    TQELMailAccount* Account(int Index) const;
+    // By AccountName (letter case ignored); an empty name picks the default account, else the
+    // first. TUsageError when there is none.
+    TQELMailAccount* Find(const String& Name) const;
+
+private:
+    String FFileName;
+    std::unique_ptr<TComponent> FRoot;
+    TQELAccountHolder* FHolder = nullptr;
+};
+
+// --accounts, --account, --server, --timeout (seconds), --progress-step.
+QList<QCommandLineOption> AccountOptions(const char* Protocol, int32_t DefaultPort);
+
+// The chosen account of --accounts (or of the default file when it exists) under the options
+// given; TUsageError when no server is known.
+TAccountSettings ReadAccountSettings(const QCommandLineParser& Parser, TProtocol Protocol);
+
+// The account's password from the sources every command shares, in this order: --password-file,
+// the environment variable Variable, the accounts file, the terminal.
+String ReadPassword(const QCommandLineParser& Parser, const TAccountSettings& Settings, const char* Variable);
+
+// Writes the settings into a component's account.
+void ApplySettings(const TAccountSettings& Settings, TProtocol Protocol, TQELMailAccount& Account);
+
+}  // namespace qelmail_tool
