@@ -1,4 +1,4 @@
-#include "TestComponents.h"
+#include "tests/framework/TestComponents.h"
 
 
 QEL_REGISTER_CLASS(TTestItem);

@@ -1,5 +1,5 @@
 #include "framework/core/Packages.h"
-#include "TestComponents.h"
+#include "tests/framework/TestComponents.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "TestComponents.h"
+#include "tests/framework/TestComponents.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 #include "framework/core/TypedCollection.h"
-#include "TestComponents.h"
+#include "tests/framework/TestComponents.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "framework/core/Guarded.h"
 #include "framework/core/Libraries.h"
 #include "framework/core/Platform.h"
-#include "TestComponents.h"
+#include "tests/framework/TestComponents.h"
 
 #include <gtest/gtest.h>
 
