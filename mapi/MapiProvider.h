@@ -21,8 +21,13 @@ struct TProfile {
 };
 
 String ProfileFileName();
-// False when the profile is missing or the password does not match.
+// False when the profile is missing or the password does not match; the reason goes to SetLastError.
 bool LoadProfile(const String& Name, const String& Password, TProfile& Profile);
+
+// Why the calling thread's last call failed, in words a user can act on: Simple MAPI has only
+// numeric codes, so the provider also exports QELMapiLastError for callers that want the reason.
+void SetLastError(const String& Text);
+const String& LastError();
 
 MAPI_LHANDLE OpenSession(const TProfile& Profile);
 bool CloseSession(MAPI_LHANDLE Session);
@@ -56,7 +61,10 @@ inline constexpr const char* HeaderBreakers = " \t\r\n<>,;\"";
 MAPI_ULONG RecipientAddress(const MapiRecipDesc& Recip, const TProfile& Profile, String& Address);
 MAPI_ULONG ReadMessage(const MapiMessage& Message, const TProfile& Profile, TOutgoing& Out);
 String ComposeMessage(const TOutgoing& Out);
-// Runs "<SendmailPath> -t -oi", writes Text to its input; false on any failure or exit status.
+// SendmailPath split into a program and its arguments at blanks; double quotes keep blanks in a word.
+std::vector<String> SendmailCommand(const String& SendmailPath);
+// Runs "<SendmailPath> -t -oi", writes Text to its input; false on any failure or exit status,
+// with the reason in SetLastError.
 bool RunSendmail(const String& SendmailPath, const String& Text);
 
 // Address book lines "name = address"; the name matches by case-insensitive prefix,

@@ -147,8 +147,10 @@ MAPI_ULONG ReadAttachment(const MapiFileDesc& File, TAttachment& A)
 {
     String Path = Str(File.lpszPathName);
     std::ifstream In(Path, std::ios::binary);
-    if (Path.empty() || !FileExists(Path) || !In)
+    if (Path.empty() || !FileExists(Path) || !In) {
+        SetLastError("cannot read the attachment file '" + Path + "'");
         return MAPI_E_ATTACHMENT_NOT_FOUND;
+    }
     A.Data.assign(std::istreambuf_iterator<char>(In), std::istreambuf_iterator<char>());
     A.FileName = Str(File.lpszFileName);
     if (A.FileName.empty())
@@ -167,8 +169,10 @@ MAPI_ULONG RecipientAddress(const MapiRecipDesc& Recip, const TProfile& Profile,
         Raw = Raw.substr(5);
     if (StartsWithText(Raw, "FAX:")) {
         // Only a mail-to-fax gateway can carry a fax number.
-        if (Profile.FaxGateway.empty())
+        if (Profile.FaxGateway.empty()) {
+            SetLastError("profile '" + Profile.Name + "' has no FaxGateway for the fax recipient '" + Raw + "'");
             return MAPI_E_UNKNOWN_RECIPIENT;
+        }
         String Number;
         for (char C : Raw.substr(4))
             if ((C >= '0' && C <= '9') || (C == '+' && Number.empty()))
@@ -210,12 +214,16 @@ MAPI_ULONG ReadMessage(const MapiMessage& Message, const TProfile& Profile, TOut
         if (Recip.ulRecipClass < MAPI_TO || Recip.ulRecipClass > MAPI_BCC)
             return MAPI_E_BAD_RECIPTYPE;
         TRecipient R{Recip.ulRecipClass, Str(Recip.lpszName), String()};
-        if (MAPI_ULONG Result = RecipientAddress(Recip, Profile, R.Address))
+        if (MAPI_ULONG Result = RecipientAddress(Recip, Profile, R.Address)) {
+            if (LastError().empty()) SetLastError("cannot resolve the recipient '" + Str(Recip.lpszName) + "'");
             return Result;
+        }
         Out.Recipients.push_back(R);
     }
-    if (Out.Recipients.empty())
+    if (Out.Recipients.empty()) {
+        SetLastError("the message has no recipient");
         return MAPI_E_UNKNOWN_RECIPIENT;
+    }
     if (Message.nFileCount > 0 && !Message.lpFiles)
         return MAPI_E_FAILURE;
     for (MAPI_ULONG I = 0; I < Message.nFileCount; ++I) {

@@ -50,13 +50,27 @@ String ProfileFileName()
 
 bool LoadProfile(const String& Name, const String& Password, TProfile& Profile)
 {
-    TIniFile Ini(ProfileFileName());
+    const String FileName = ProfileFileName();
+    if (!FileExists(FileName)) {
+        SetLastError("no profile file " + FileName);
+        return false;
+    }
+    TIniFile Ini(FileName);
     String Section = Name.empty() ? Ini.ReadString("General", "DefaultProfile", "") : Name;
-    if (Section.empty() || SameText(Section, "General") || !Ini.SectionExists(Section))
+    if (Section.empty()) {
+        SetLastError("no default profile in " + FileName + " (DefaultProfile in [General])");
         return false;
+    }
+    if (SameText(Section, "General") || !Ini.SectionExists(Section)) {
+        SetLastError("no profile named '" + Section + "' in " + FileName);
+        return false;
+    }
     String Expected = Ini.ReadString(Section, "Password", "");
-    if (!Expected.empty() && Expected != Password)
+    if (!Expected.empty() && Expected != Password) {
+        SetLastError((Password.empty() ? "no password given for profile '" : "wrong password for profile '") + Section +
+                     "'");
         return false;
+    }
     Profile.Name = Section;
     Profile.From = Ini.ReadString(Section, "From", "");
     Profile.SendmailPath = Ini.ReadString(Section, "SendmailPath", Profile.SendmailPath);
@@ -64,6 +78,13 @@ bool LoadProfile(const String& Name, const String& Password, TProfile& Profile)
     Profile.FaxGateway = Ini.ReadString(Section, "FaxGateway", "");
     return true;
 }
+
+namespace {
+thread_local String LastErrorText;
+}  // namespace
+
+void SetLastError(const String& Text) { LastErrorText = Text; }
+const String& LastError() { return LastErrorText; }
 
 MAPI_LHANDLE OpenSession(const TProfile& Profile)
 {

@@ -13,10 +13,14 @@ namespace qel {
 
 namespace {
 
+// The provider's own extension: why its last call on this thread failed.
+using TLastErrorEntry = MAPI_ULONG (*)(char* Buffer, MAPI_ULONG Size);
+
 struct TMapiState {
     bool Available = false;
     TLibrary Library;
     TMapiEntryPoints Entries;
+    TLastErrorEntry LastError = nullptr;
     String LoadError;
     std::atomic<bool> Reported{false};
 };
@@ -128,6 +132,7 @@ void BindMapi(const String& LibraryFolder)
     TMapiState& S = State();
     S.Library = std::move(Library);  // a binding held before goes only now: no reload between
     S.Available = true;
+    S.LastError = S.Library.Proc<TLastErrorEntry>("QELMapiLastError");  // optional
     if (!BindEntries(S.Library, S.Entries))
         throw TQELExceptdllerror(QELMailStr::MapiDllError);
 }
@@ -138,6 +143,7 @@ void ReleaseMapi()
     S.Library.Free();
     S.Available = false;
     S.Entries = TMapiEntryPoints();
+    S.LastError = nullptr;
     S.LoadError.clear();
     S.Reported = false;
 }
@@ -155,6 +161,21 @@ void RebindMapi(const String& LibraryFolder)
 String MapiLoadError()
 {
     return State().LoadError;
+}
+
+String MapiLastErrorText()
+{
+    const TLastErrorEntry Entry = State().LastError;
+    if (!Entry)
+        return String();
+    char Buffer[512];
+    const MAPI_ULONG Length = Entry(Buffer, sizeof Buffer);
+    if (Length < sizeof Buffer)
+        return String(Buffer, Length);
+    String Text(Length + 1, '\0');
+    Entry(Text.data(), MAPI_ULONG(Text.size()));
+    Text.resize(Length);
+    return Text;
 }
 
 void ReportMapiLoadError(TObject* Sender)

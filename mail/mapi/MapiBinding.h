@@ -51,6 +51,9 @@ QEL_MAIL_EXPORT void RebindMapi(const String& LibraryFolder);
 
 // The recorded binding failure; "" when the binding did not fail.
 QEL_MAIL_EXPORT String MapiLoadError();
+// Why the provider's last call on this thread failed, when the provider says (ours does, through
+// its extension "QELMapiLastError"); "" otherwise. Simple MAPI itself has only the codes.
+QEL_MAIL_EXPORT String MapiLastErrorText();
 // Reports a recorded failure once per binding through Application->HandleException(Sender).
 QEL_MAIL_EXPORT void ReportMapiLoadError(TObject* Sender);
 

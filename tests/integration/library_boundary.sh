@@ -30,8 +30,8 @@ grep -qx 'qel::TQELSMTPMail::Execute()' <<<"$(symbols "$mail" | c++filt)" || fai
 
 entries=$(symbols "$mapi" | sort | tr '\n' ' ')
 expected="MAPIAddress MAPIDeleteMail MAPIDetails MAPIFindNext MAPIFreeBuffer MAPILogoff MAPILogon "
-expected+="MAPIReadMail MAPIResolveName MAPISaveMail MAPISendDocuments MAPISendMail "
-[ "$entries" = "$expected" ] || fail "libmapi32 exports more or less than the twelve entry points: $entries"
+expected+="MAPIReadMail MAPIResolveName MAPISaveMail MAPISendDocuments MAPISendMail QELMapiLastError "
+[ "$entries" = "$expected" ] || fail "libmapi32 exports more or less than the twelve entry points and QELMapiLastError: $entries"
 
 gui=$(ldd "$mail" | grep -E 'Qt6(Gui|Widgets|DBus)' || true)
 [ -z "$gui" ] || fail "libqelmail needs GUI libraries:"$'\n'"$gui"

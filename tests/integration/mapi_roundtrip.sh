@@ -46,6 +46,13 @@ AddressBook = $work/book.txt
 [Quick]
 From = quick@example.org
 SendmailPath = $work/sendmail
+
+[Direct]
+From = direct@example.org
+SendmailPath = /usr/bin/msmtp -C "$work/msmtprc" --read-envelope-from
+
+[Broken]
+SendmailPath = $work/no-such-sendmail
 INI
 
 head -c 100001 /dev/urandom >"$work/random.bin"
@@ -83,29 +90,54 @@ cat >"$work/expect.json" <<JSON
 JSON
 /usr/bin/python3 "$here/check_mapi.py" "$work/Maildir" "$work/expect.json"
 
-# Failures: each names its cause, exits 1 and sends nothing.
+# A SendmailPath with arguments: the program gets them before -t -oi.
 clear_sink
-expect_failure() {  # WORDS, then the command line
-  local words=$1 rc=0
-  shift
+"$tool" mapi-send --profile Direct --to bob@example.net --subject direct --body-text "through msmtp itself" >/dev/null
+grep -q "direct@example.org" "$work"/Maildir/envelopes/* || fail "a SendmailPath with arguments did not deliver"
+
+# A password-protected default profile serves session-less quick sends with the password in the
+# environment, as for mapi-send.
+mkdir -p "$work/office/qel"
+sed 's/^DefaultProfile = Quick$/DefaultProfile = Office/' "$XDG_CONFIG_HOME/qel/mapi-profiles.ini" \
+  >"$work/office/qel/mapi-profiles.ini"
+clear_sink
+XDG_CONFIG_HOME="$work/office" QELMAIL_MAPI_PASSWORD=s3cret "$tool" quick-send --to bob@example.net \
+  --subject quick --body-text x >/dev/null || fail "quick-send with the default profile's password failed"
+[ -n "$(ls "$work/Maildir/new")" ] || fail "quick-send through a protected default profile sent nothing"
+
+# Failures: each names its cause, exits with its class and sends nothing.
+clear_sink
+expect_failure() {  # EXIT CODE, WORDS, then the command line
+  local code=$1 words=$2 rc=0
+  shift 2
   "$@" >"$work/out.txt" 2>"$work/err.txt" </dev/null || rc=$?
-  [ "$rc" -eq 1 ] || { cat "$work/err.txt" >&2; fail "exit status $rc, not 1, from: $*"; }
+  [ "$rc" -eq "$code" ] || { cat "$work/err.txt" >&2; fail "exit status $rc, not $code, from: $*"; }
   grep -qF -- "$words" "$work/err.txt" || { cat "$work/err.txt" >&2; fail "no '$words' from: $*"; }
 }
+expect_failure 77 "no password given for profile 'Office'" \
+  env XDG_CONFIG_HOME="$work/office" "$tool" quick-send --to bob@example.net --body-text x
+expect_failure 69 "no-such-sendmail cannot be run" \
+  "$tool" mapi-send --profile Broken --to bob@example.net --body-text x
+expect_failure 77 "no profile file $work/empty/qel/mapi-profiles.ini" \
+  env XDG_CONFIG_HOME="$work/empty" "$tool" mapi-send --to bob@example.net --body-text x
 # Without a default profile to fall back on, a wrong password ends the run at the logon.
 mkdir -p "$work/strict/qel"
 sed -n '/^\[Office\]/,$p' "$XDG_CONFIG_HOME/qel/mapi-profiles.ini" | sed '/^\[Quick\]/,$d' \
   >"$work/strict/qel/mapi-profiles.ini"
-expect_failure "logon to profile 'Office' failed with MAPI code" \
+expect_failure 77 "wrong password for profile 'Office'" \
   env XDG_CONFIG_HOME="$work/strict" "$tool" mapi-send --profile Office --password wrong --to x@example.org --body-text x
+# Without a default profile, an unknown profile name is said so.
+expect_failure 77 "no profile named 'Nowhere'" \
+  env XDG_CONFIG_HOME="$work/strict" "$tool" mapi-send --profile Nowhere --to bob@example.net --body-text x
 # An unresolved recipient line goes to the provider as an empty entry, which it refuses.
-expect_failure "send failed with MAPI code" \
+expect_failure 65 "send failed with MAPI code" \
   "$tool" mapi-send --profile Office --password s3cret --to "Nobody Known" --body-text x
-expect_failure "send failed with MAPI code 14 (unknown recipient)" "$tool" quick-send --fax 12345 --body-text x
-expect_failure "registry value HKEY_LOCAL_MACHINE" \
+expect_failure 65 "send failed with MAPI code 14 (unknown recipient): profile 'Quick' has no FaxGateway" \
+  "$tool" quick-send --fax 12345 --body-text x
+expect_failure 69 "registry value HKEY_LOCAL_MACHINE" \
   env XDG_CONFIG_DIRS="$work/none" "$tool" mapi-send --to x@example.org --body-text x
 [ -z "$(ls "$work/Maildir/new")" ] || fail "a failed send reached the server"
 rc=0
 "$tool" mapi-send --to x@example.org --fax 1 --body-text x 2>/dev/null || rc=$?
-[ "$rc" -eq 2 ] || fail "a usage error exited with $rc, not 2"
+[ "$rc" -eq 64 ] || fail "a usage error exited with $rc, not 64"
 echo "mapi_roundtrip: passed"

@@ -176,6 +176,41 @@ TEST_F(MapiProvider, SendMailRefusalsAndFailures)
     MapiEntries().MAPILogoff(Broken, 0, 0, 0);
 }
 
+TEST_F(MapiProvider, FailuresSayWhyAndSendmailPathMayCarryArguments)
+{
+    LPMAPILOGON Logon = MapiEntries().MAPILogon;
+    MAPI_LHANDLE S = 0;
+    EXPECT_EQ(Logon(0, (char*)"Office", (char*)"wrong", 0, 0, &S), uint32_t(MAPI_E_LOGIN_FAILURE));
+    EXPECT_EQ(MapiLastErrorText(), "wrong password for profile 'Office'");
+    // The retry with the dialog keeps the first reason.
+    EXPECT_EQ(Logon(0, nullptr, nullptr, MAPI_LOGON_UI, 0, &S), 0u);  // the default profile needs none
+    EXPECT_EQ(MapiLastErrorText(), "");
+    MapiEntries().MAPILogoff(S, 0, 0, 0);
+    EXPECT_EQ(Logon(0, (char*)"Nobody", (char*)"", 0, 0, &S), uint32_t(MAPI_E_LOGIN_FAILURE));
+    EXPECT_EQ(MapiLastErrorText(), "no profile named 'Nobody' in " + Path("profiles.ini"));
+    EXPECT_EQ(Logon(0, (char*)"Nobody", (char*)"", MAPI_LOGON_UI, 0, &S), uint32_t(MAPI_USER_ABORT));
+    EXPECT_EQ(MapiLastErrorText(), "no profile named 'Nobody' in " + Path("profiles.ini") + "; no logon dialog can be shown");
+
+    WriteFile("profiles.ini", "[Args]\nSendmailPath = " + Path("fake-sendmail") + " -C \"my file\" -X\n" +
+                                  "[Missing]\nSendmailPath = " + Path("no-such-sendmail") + "\n");
+    MapiRecipDesc To = Recip(MAPI_TO, "Ann", "ann@example.org");
+    MapiMessage M{};
+    M.lpszNoteText = (char*)"x";
+    M.nRecipCount = 1;
+    M.lpRecips = &To;
+    ASSERT_EQ(Logon(0, (char*)"Args", nullptr, 0, 0, &S), 0u);
+    EXPECT_EQ(Send(M, S), 0u);
+    EXPECT_EQ(ReadFile("args"), "-C\nmy file\n-X\n-t\n-oi\n");
+    MapiEntries().MAPILogoff(S, 0, 0, 0);
+    ASSERT_EQ(Logon(0, (char*)"Missing", nullptr, 0, 0, &S), 0u);
+    EXPECT_EQ(Send(M, S), uint32_t(MAPI_E_FAILURE));
+    EXPECT_NE(MapiLastErrorText().find("no-such-sendmail cannot be run"), String::npos) << MapiLastErrorText();
+    MapiEntries().MAPILogoff(S, 0, 0, 0);
+    // No session and no default profile: the implicit logon says why.
+    EXPECT_EQ(Send(M, 0), uint32_t(MAPI_E_LOGIN_FAILURE));
+    EXPECT_NE(MapiLastErrorText().find("no default profile"), String::npos) << MapiLastErrorText();
+}
+
 TEST_F(MapiProvider, FaxNeedsAGateway)
 {
     MapiRecipDesc To = Recip(MAPI_TO, "Fax:+49 30 1234-5", nullptr);

@@ -91,7 +91,7 @@ void WireEvents(TQELPOPMail& Pop, const TFetchOptions& O, TProgressBar& Bar, TRu
         // Listed and saved: the tool has no use for it any more, and a mailbox can be large.
         Pop.Messages()->Delete(Msg->Index());
     };
-    Pop.OnError = Report.ErrorHandler();
+    Pop.OnError = Report.ErrorHandler(Pop);
 }
 
 }  // namespace
@@ -117,7 +117,7 @@ int RunFetch(const QStringList& Args)
 
     report.Print();
     std::printf("fetched: %d new message(s) from %s:%d\n", received, o.Account.Server.c_str(), o.Account.Port);
-    return report.Empty() ? 0 : 1;
+    return report.ExitCode();
 }
 
 }  // namespace qelmail_tool

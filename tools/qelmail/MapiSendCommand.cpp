@@ -115,17 +115,16 @@ TQELMapiMessage* AddMessage(TQELMapiMail& Mapi, const TMapiSendOptions& O)
 }
 
 // Wires the component's outcome events to the terminal; Failed tells whether any went wrong.
-void WireEvents(TQELMapiMail& Mapi, bool& Failed)
+void WireEvents(TQELMapiMail& Mapi, TRunReport& Report)
 {
-    Mapi.OnLogonFailure = [&Mapi, &Failed](TObject*, int32_t Code) {
-        Failed = true;
+    Mapi.OnLogonFailure = [&Mapi, &Report](TObject*, int32_t Code) {
         const String profile = Mapi.Profile.empty() ? String("the default profile") : "profile '" + Mapi.Profile + "'";
-        std::fprintf(stderr, "qelmail: logon to %s failed with MAPI code %s\n", profile.c_str(),
-                     MapiCodeText(uint32_t(Code)).c_str());
+        // Whatever the code (a retry with the logon dialog ends in "user abort"), no logon is an
+        // authentication failure to a script.
+        Report.Fail(ExitNoPerm, "logon to " + profile + " failed with MAPI code " + MapiFailureText(uint32_t(Code)));
     };
-    Mapi.OnSendError = [&Failed](TObject*, int32_t Code, TQELMapiMessage*) {
-        Failed = true;
-        std::fprintf(stderr, "qelmail: send failed with MAPI code %s\n", MapiCodeText(uint32_t(Code)).c_str());
+    Mapi.OnSendError = [&Report](TObject*, int32_t Code, TQELMapiMessage*) {
+        Report.Fail(MapiExitCode(uint32_t(Code)), "send failed with MAPI code " + MapiFailureText(uint32_t(Code)));
     };
     Mapi.AfterSendMail = [](TObject*, TQELMapiMessage* Mail) {
         if (!Mail->Sent) return;
@@ -152,7 +151,7 @@ int RunMapiSend(const QStringList& Args)
     const String missing = MapiUnavailableReason();
     if (!missing.empty()) {
         std::fprintf(stderr, "qelmail: %s\n", missing.c_str());
-        return 1;
+        return ExitUnavailable;
     }
 
     TQELMapiMail mapi(nullptr);
@@ -164,13 +163,12 @@ int RunMapiSend(const QStringList& Args)
     TQELMapiMessage* msg = AddMessage(mapi, o);
 
     TRunReport report;
-    bool failed = false;
-    WireEvents(mapi, failed);
+    WireEvents(mapi, report);
     const bool loggedOn = mapi.Execute();
+    if (loggedOn && msg->Sent && report.Empty()) return ExitOk;
+    if (report.Empty()) report.Fail(ExitFailure, "the message was not sent");
     report.Print();
-    if (loggedOn && msg->Sent && !failed && report.Empty()) return 0;
-    if (loggedOn && !failed && report.Empty()) std::fprintf(stderr, "qelmail: the message was not sent\n");
-    return 1;
+    return report.ExitCode();
 }
 
 }  // namespace qelmail_tool

@@ -42,4 +42,23 @@ String MapiCodeText(uint32_t Code)
     return std::to_string(Code) + (name ? String(" (") + name + ")" : String());
 }
 
+String MapiFailureText(uint32_t Code)
+{
+    const String reason = MapiLastErrorText();
+    return MapiCodeText(Code) + (reason.empty() ? String() : ": " + reason);
+}
+
+TExitCode MapiExitCode(uint32_t Code)
+{
+    switch (Code) {
+    case MAPI_E_LOGIN_FAILURE: return ExitNoPerm;
+    case MAPI_E_UNKNOWN_RECIPIENT:
+    case MAPI_E_AMBIGUOUS_RECIPIENT:
+    case MAPI_E_BAD_RECIPTYPE:
+    case MAPI_E_TOO_MANY_RECIPIENTS: return ExitDataErr;
+    case MAPI_E_ATTACHMENT_NOT_FOUND: return ExitNoInput;
+    default: return ExitUnavailable;
+    }
+}
+
 }  // namespace qelmail_tool

@@ -3,6 +3,7 @@
 #include "CommandLine.h"
 #include "MapiStatus.h"
 #include "RunReport.h"
+#include "framework/core/SysUtils.h"
 #include "mail/QELTMapiMail.h"
 
 #include <QCommandLineParser>
@@ -52,7 +53,7 @@ int RunQuickSend(const QStringList& Args)
     const String missing = MapiUnavailableReason();
     if (!missing.empty()) {
         std::fprintf(stderr, "qelmail: %s\n", missing.c_str());
-        return 1;
+        return ExitUnavailable;
     }
 
     TQELQuickMail quick(nullptr);
@@ -63,17 +64,18 @@ int RunQuickSend(const QStringList& Args)
     quick.TextToSend()->SetText(o.Body);
 
     TRunReport report;
-    quick.OnError = [&quick](TObject*) {
-        std::fprintf(stderr, "qelmail: send failed with MAPI code %s\n",
-                     MapiCodeText(uint32_t(std::stoul(quick.ErrorNo))).c_str());
+    quick.OnError = [&quick, &report](TObject*) {
+        const auto code = static_cast<uint32_t>(StrToInt64Def(quick.ErrorNo, MAPI_E_FAILURE));
+        report.Fail(MapiExitCode(code), "send failed with MAPI code " + MapiFailureText(code));
     };
     quick.Execute();
-    report.Print();
     if (quick.ErrorNo == "0" && report.Empty()) {
         std::printf("sent: \"%s\" %s %s\n", o.Subject.c_str(), o.Fax ? "as a fax to" : "to", o.Address.c_str());
-        return 0;
+        return ExitOk;
     }
-    return 1;
+    if (report.Empty()) report.Fail(ExitFailure, "the message was not sent");
+    report.Print();
+    return report.ExitCode();
 }
 
 }  // namespace qelmail_tool

@@ -1,14 +1,61 @@
 #include "RunReport.h"
 
 #include "framework/core/Application.h"
+#include "framework/core/SysUtils.h"
+#include "framework/net/ClientSocket.h"
+#include "mail/codec/HeaderDecoding.h"
+#include "mail/pop/POPMail.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <netdb.h>
 
 namespace qelmail_tool {
 
+namespace {
+
+bool IsReplyCode(const String& Status)
+{
+    return Status.size() == 3 && Status[0] >= '2' && Status[0] <= '5' && std::isdigit(static_cast<unsigned char>(Status[1])) &&
+           std::isdigit(static_cast<unsigned char>(Status[2]));
+}
+
+TExitCode ClassifyReplyCode(const String& Status)
+{
+    if (Status == "530" || Status == "535" || Status == "534") return ExitNoPerm;
+    if (Status == "554" || Status == "521") return ExitUnavailable;
+    if (Status[0] == '4') return ExitTempFail;
+    return ExitDataErr;
+}
+
+TExitCode ClassifySystemError(int Code)
+{
+    if (Code > LookupErrorBase) {
+        const int lookup = LookupErrorBase - Code;
+        return lookup == EAI_AGAIN ? ExitTempFail : ExitNoHost;
+    }
+    switch (Code) {
+    case ECONNREFUSED: return ExitUnavailable;
+    case ENETUNREACH:
+    case EHOSTUNREACH: return ExitNoHost;
+    default: return ExitTempFail;  // time-outs, resets, a peer gone mid-dialogue
+    }
+}
+
+}  // namespace
+
+TExitCode ClassifyMailError(const String& Status, const String& Text, bool LoggedIn)
+{
+    (void)Text;
+    if (UpperCase(Status) == "-ERR") return LoggedIn ? ExitUnavailable : ExitNoPerm;
+    if (IsReplyCode(Status)) return ClassifyReplyCode(Status);
+    const int code = StrToIntDef(Status, 0);
+    return code > 0 ? ClassifySystemError(code) : ExitTempFail;
+}
+
 TRunReport::TRunReport()
 {
-    Application->OnException = [this](TObject*, const Exception& E) { FErrors.push_back(E.Message()); };
+    Application->OnException = [this](TObject*, const Exception& E) { Fail(ExitFailure, E.Message()); };
 }
 
 TRunReport::~TRunReport()
@@ -16,14 +63,35 @@ TRunReport::~TRunReport()
     Application->OnException = nullptr;
 }
 
-TQELOnInfoMessage TRunReport::ErrorHandler()
+TQELOnInfoMessage TRunReport::ErrorHandler(const TQELMailHost& Host)
 {
-    return [this](TObject*, const String& Status, const String& Text, bool) { FErrors.push_back(Status + ": " + Text); };
+    return [this, &Host](TObject*, const String& Status, const String& Text, bool) {
+        const auto* pop = dynamic_cast<const TQELPOPMail*>(&Host);
+        const bool loggedIn = pop && pop->SessionState == Transaction;
+        Fail(ClassifyMailError(Status, Text, loggedIn), Status + ": " + Text);
+    };
+}
+
+void TRunReport::Fail(TExitCode Code, const String& Text)
+{
+    FErrors.push_back({Code, Text});
+}
+
+void TRunReport::Warn(const String& Text)
+{
+    FWarnings.push_back(Text);
+}
+
+TExitCode TRunReport::ExitCode() const
+{
+    return FErrors.empty() ? ExitOk : FErrors.front().Code;
 }
 
 void TRunReport::Print() const
 {
-    for (const String& e : FErrors) std::fprintf(stderr, "qelmail: %s\n", e.c_str());
+    // Server text must not reach the terminal raw: it may carry control sequences.
+    for (const TEntry& e : FErrors) std::fprintf(stderr, "qelmail: %s\n", EscapeControlCharacters(e.Text).c_str());
+    for (const String& w : FWarnings) std::fprintf(stderr, "qelmail: warning: %s\n", EscapeControlCharacters(w).c_str());
 }
 
 }  // namespace qelmail_tool

@@ -1,6 +1,8 @@
 #pragma once
 // What a command's run reported: the component's error events and the exceptions the
-// application's handler caught, collected while the run goes and printed at its end.
+// application's handler caught, collected while the run goes, each with its failure class, and
+// printed at its end; warnings do not make the run fail.
+#include "ExitCodes.h"
 #include "mail/session/MailHost.h"
 
 #include <vector>
@@ -13,12 +15,25 @@ public:
     TRunReport();   // takes over Application->OnException
     ~TRunReport();  // gives it back
 
-    TQELOnInfoMessage ErrorHandler();  // for the component's OnError
+    // For the component's OnError: classifies by the reply status and the session state then.
+    TQELOnInfoMessage ErrorHandler(const TQELMailHost& Host);
+    void Fail(TExitCode Code, const String& Text);
+    void Warn(const String& Text);
+
     bool Empty() const { return FErrors.empty(); }
-    void Print() const;                // one "qelmail: ..." line per error on stderr
+    TExitCode ExitCode() const;  // the class of the first failure; ExitOk when none
+    void Print() const;          // one "qelmail: ..." line per failure and warning on stderr
 
 private:
-    std::vector<String> FErrors;
+    struct TEntry {
+        TExitCode Code;
+        String Text;
+    };
+    std::vector<TEntry> FErrors;
+    std::vector<String> FWarnings;
 };
+
+// The failure class of a component's error report.
+TExitCode ClassifyMailError(const String& Status, const String& Text, bool LoggedIn);
 
 }  // namespace qelmail_tool

@@ -7,6 +7,7 @@
 #include "framework/core/Application.h"
 #include "framework/core/SysUtils.h"
 #include "mail/QELTIEmails.h"
+#include "mail/codec/HeaderDecoding.h"
 
 #include <QCommandLineParser>
 #include <cstdio>
@@ -68,10 +69,17 @@ void WireEvents(TQELSMTPMail& Smtp, const TSendOptions& O, TProgressBar& Bar, TR
     if (O.Verbose)
         Smtp.OnServerMessage = [&Bar](TObject*, const String& Status, const String& Msg) {
             Bar.Finish();
-            std::printf("S: %s %s\n", Status.c_str(), Msg.c_str());
+            std::printf("S: %s %s\n", Status.c_str(), EscapeControlCharacters(Msg).c_str());
             std::fflush(stdout);
         };
-    Smtp.OnError = Report.ErrorHandler();
+    // Once every message is accepted, a failure to close the session loses nothing.
+    Smtp.OnError = [&Smtp, &Report, &Accepted, fail = Report.ErrorHandler(Smtp)](TObject* Sender, const String& Status,
+                                                                                const String& Text, bool IsError) {
+        if (Accepted == Smtp.Messages()->Count())
+            Report.Warn("the message was accepted, but closing the session failed: " + Status + ": " + Text);
+        else
+            fail(Sender, Status, Text, IsError);
+    };
     Smtp.OnEncodeStart = [&Bar](TObject*, const String& FileName, int32_t) { Bar.Start("Encoding " + ExtractFileName(FileName)); };
     Smtp.OnEncodeProgress = [&Bar](TObject*, uint16_t Percent, int32_t) { Bar.Update(Percent); };
     Smtp.OnEncodeend = [&Bar](TObject*) { Bar.Finish(); };
@@ -113,13 +121,14 @@ int RunSend(const QStringList& Args)
     smtp.Execute();
     bar.Finish();
 
-    report.Print();
     if (accepted == smtp.Messages()->Count() && report.Empty()) {
+        report.Print();  // warnings only
         std::printf("sent: %d message(s) accepted by %s:%d\n", accepted, o.Account.Server.c_str(), o.Account.Port);
-        return 0;
+        return ExitOk;
     }
-    if (report.Empty()) std::fprintf(stderr, "qelmail: the message was not accepted\n");
-    return 1;
+    if (report.Empty()) report.Fail(ExitFailure, "the message was not accepted");
+    report.Print();
+    return report.ExitCode();
 }
 
 }  // namespace qelmail_tool

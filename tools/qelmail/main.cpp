@@ -1,6 +1,7 @@
 // qelmail: a command-line mail tool on the qelmail components.
 #include "AccountsCommand.h"
 #include "CommandLine.h"
+#include "ExitCodes.h"
 #include "FetchCommand.h"
 #include "MapiSendCommand.h"
 #include "QuickSendCommand.h"
@@ -56,7 +57,7 @@ int main(int argc, char** argv)
         throw TUsageError(command.empty() ? "no command given" : "unknown command '" + command + "'");
     } catch (const TUsageError& e) {
         std::fprintf(stderr, "qelmail: %s\n%s", e.what(), Usage);
-        return 2;
+        return ExitUsage;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "qelmail: %s\n", e.what());
         return 1;

@@ -1,0 +1,20 @@
+#pragma once
+// The tool's exit codes: the classes of failure mail tools share (sysexits), so that scripts can
+// tell a wrong password from a network failure.
+namespace qelmail_tool {
+
+enum TExitCode : int {
+    ExitOk = 0,
+    ExitFailure = 1,       // a failure of no other class
+    ExitUsage = 64,        // a command-line mistake
+    ExitDataErr = 65,      // the server refused the data: a rejected recipient, sender or message
+    ExitNoInput = 66,      // an input file cannot be read
+    ExitNoHost = 68,       // the host name is unknown or unreachable
+    ExitUnavailable = 69,  // no service: connection refused, the server declined the session
+    ExitCantCreate = 73,   // an output file or folder cannot be written
+    ExitTempFail = 75,     // try again later: time-outs, dropped connections, 4xx replies
+    ExitProtocol = 76,     // the server said something impossible
+    ExitNoPerm = 77,       // authentication failed
+};
+
+}  // namespace qelmail_tool
