@@ -1,5 +1,6 @@
 #include "CommandLine.h"
 
+#include "ExitCodes.h"
 #include "framework/core/SysUtils.h"
 
 #include <QCommandLineParser>
@@ -67,6 +68,7 @@ void ParseCommand(QCommandLineParser& Parser, const char* Command, const QString
         QString help = Parser.helpText();
         help.replace(0, help.indexOf('\n'), QString("Usage: qelmail %1 [options]").arg(Command));
         std::fputs(help.toUtf8().constData(), stdout);
+        std::fputs(ExitCodesHelp, stdout);
         std::exit(0);
     }
     if (Parser.isSet("version")) {

@@ -17,4 +17,12 @@ enum TExitCode : int {
     ExitNoPerm = 77,       // authentication failed
 };
 
+// The exit codes explained, for the help texts.
+inline constexpr const char* ExitCodesHelp =
+    "exit codes: 0 done; 1 other failure; 64 command-line mistake; 65 data refused by the server\n"
+    "  (sender, recipient, message); 66 input file unreadable; 68 unknown or unreachable host;\n"
+    "  69 service unavailable (connection refused, server declined); 73 output not writable;\n"
+    "  75 temporary failure (time-out, dropped connection, 4xx reply); 76 protocol error;\n"
+    "  77 authentication or logon failed\n";
+
 }  // namespace qelmail_tool

@@ -48,6 +48,7 @@ int main(int argc, char** argv)
         if (command == "accounts") return RunAccounts(args);
         if (command == "-h" || command == "--help" || command == "help") {
             std::fputs(Usage, stdout);
+            std::fputs(ExitCodesHelp, stdout);
             return 0;
         }
         if (command == "--version") {
