@@ -102,7 +102,10 @@ String AddressList(const QStringList& Values)
 {
     String list;
     const auto add = [&list](const String& Address) {
-        const String trimmed = Trim(Address);
+        // The component takes bare addresses: "Name <addr>" gives its addr.
+        String trimmed = Trim(Address);
+        const size_t open = trimmed.rfind('<'), close = trimmed.rfind('>');
+        if (open != String::npos && close != String::npos && open < close) trimmed = Trim(trimmed.substr(open + 1, close - open - 1));
         if (trimmed.empty()) return;
         if (!list.empty()) list += ';';
         list += trimmed;

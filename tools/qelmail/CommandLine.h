@@ -40,7 +40,7 @@ QList<QCommandLineOption> BodyOptions();
 String ReadBody(const QCommandLineParser& Parser);  // TUsageError when both or none are given
 
 // The values of a repeatable address option, each a list separated by ',' or ';', as one
-// ';'-separated list; blanks around the addresses are dropped.
+// ';'-separated list of bare addresses ("Name <addr>" gives addr; a quoted name keeps its commas).
 String AddressList(const QStringList& Values);
 
 }  // namespace qelmail_tool

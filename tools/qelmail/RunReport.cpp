@@ -46,10 +46,11 @@ TExitCode ClassifySystemError(int Code)
 
 TExitCode ClassifyMailError(const String& Status, const String& Text, bool LoggedIn)
 {
-    (void)Text;
-    if (UpperCase(Status) == "-ERR") return LoggedIn ? ExitUnavailable : ExitNoPerm;
-    if (IsReplyCode(Status)) return ClassifyReplyCode(Status);
-    const int code = StrToIntDef(Status, 0);
+    // A refused reply is reported with status 0 and the reply's own status leading the text.
+    const String status = StrToIntDef(Status, -1) == 0 ? Text.substr(0, Text.find(' ')) : Status;
+    if (UpperCase(status) == "-ERR") return LoggedIn ? ExitUnavailable : ExitNoPerm;
+    if (IsReplyCode(status)) return ClassifyReplyCode(status);
+    const int code = StrToIntDef(status, 0);
     return code > 0 ? ClassifySystemError(code) : ExitTempFail;
 }
 
