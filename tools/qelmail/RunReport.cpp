@@ -91,8 +91,11 @@ TExitCode TRunReport::ExitCode() const
 void TRunReport::Print() const
 {
     // Server text must not reach the terminal raw: it may carry control sequences.
-    for (const TEntry& e : FErrors) std::fprintf(stderr, "qelmail: %s\n", EscapeControlCharacters(e.Text).c_str());
-    for (const String& w : FWarnings) std::fprintf(stderr, "qelmail: warning: %s\n", EscapeControlCharacters(w).c_str());
+    const String context = FContext.empty() ? String() : FContext + ": ";
+    for (const TEntry& e : FErrors)
+        std::fprintf(stderr, "qelmail: %s%s\n", context.c_str(), EscapeControlCharacters(e.Text).c_str());
+    for (const String& w : FWarnings)
+        std::fprintf(stderr, "qelmail: warning: %s%s\n", context.c_str(), EscapeControlCharacters(w).c_str());
 }
 
 }  // namespace qelmail_tool

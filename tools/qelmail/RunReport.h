@@ -18,6 +18,8 @@ public:
     // For the component's OnError: classifies by the reply status and the session state then.
     TQELOnInfoMessage ErrorHandler(const TQELMailHost& Host);
     void Fail(TExitCode Code, const String& Text);
+    // What the failures were about, e.g. "smtp 127.0.0.1:25"; printed before each.
+    void SetContext(const String& Context) { FContext = Context; }
     void Warn(const String& Text);
 
     bool Empty() const { return FErrors.empty(); }
@@ -31,6 +33,7 @@ private:
     };
     std::vector<TEntry> FErrors;
     std::vector<String> FWarnings;
+    String FContext;
 };
 
 // The failure class of a component's error report.

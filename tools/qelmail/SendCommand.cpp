@@ -116,6 +116,7 @@ int RunSend(const QStringList& Args)
 
     TProgressBar bar(StderrIsTerminal());
     TRunReport report;
+    report.SetContext("smtp " + o.Account.Server + ":" + std::to_string(o.Account.Port));
     int accepted = 0;
     WireEvents(smtp, o, bar, report, accepted);
     smtp.Execute();
