@@ -77,7 +77,7 @@ void Report(benchmark::State& state, const TComponentRig& Rig)
 void BM_Base64Encode_Component(benchmark::State& state)
 {
     TComponentRig rig;
-    std::unique_ptr<TStringList> previous;
+    std::shared_ptr<TStringList> previous;
     for (auto _ : state) {
         rig.Mail.Base64Encode(rig.Attachment);
         state.PauseTiming();

@@ -101,8 +101,8 @@ class QEL_MAIL_EXPORT TQELMapiMessages : public TQELMailCollection<TQELMapiMessa
 public:
     explicit TQELMapiMessages(TQELMapiMail* Mail);
 
-    // OnDeleteMail(this collection, message) first: a bad index and the handler's errors reach
-    // the caller. Then frees the message as every mail collection does.
+    // OnDeleteMail(this collection, message) first, whose errors reach the caller. Then frees the
+    // message as every mail collection does: a bad index is reported, and the result is False.
     bool Delete(int Index);
     TQELMapiMessage* GetQELMapiMessage(int Index) const { return Items(Index); }
     void SetQELMapiMessage(int Index, TQELMapiMessage* Value) { SetItem(Index, Value); }

@@ -61,8 +61,8 @@ TQELMapiMessages::TQELMapiMessages(TQELMapiMail* Mail) : TQELMailCollection(Mail
 
 bool TQELMapiMessages::Delete(int Index)
 {
-    TQELMapiMessage* message = Items(Index);
-    if (Mail() && Mail()->OnDeleteMail) Mail()->OnDeleteMail(this, message);
+    // Without a message at Index the handler hears nothing, and the base reports the index.
+    if (Index >= 0 && Index < Count() && Mail() && Mail()->OnDeleteMail) Mail()->OnDeleteMail(this, Items(Index));
     return TQELMailCollection::Delete(Index);
 }
 

@@ -71,6 +71,14 @@ void TQELMailAccount::SetDefault(bool Value)
 
 TQELMailAccounts::TQELMailAccounts(TQELAccountHolder* Holder) : TQELMailCollection(Holder) {}
 
+void TQELMailAccounts::Assign(TPersistent* Source)
+{
+    // The copies are made beside the old accounts, which go last, so no copy was ever the first.
+    const bool copies = Source != this && dynamic_cast<TCollection*>(Source);
+    TQELMailCollection::Assign(Source);
+    if (copies && Count() > 0) Items(0)->SetDefault(true);
+}
+
 // ---------------------------------------------------------------- TQELAccountHolder
 
 TQELAccountHolder::TQELAccountHolder(TComponent* AOwner)

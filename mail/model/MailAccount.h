@@ -79,6 +79,8 @@ class QEL_MAIL_EXPORT TQELMailAccounts : public TQELMailCollection<TQELMailAccou
 public:
     explicit TQELMailAccounts(TQELAccountHolder* Holder);
 
+    // Ends as if emptied and refilled one by one: the first copy is the default account.
+    void Assign(TPersistent* Source) override;
     TQELMailAccount* GetQELMailAccount(int Index) const { return Items(Index); }
     void SetQELMailAccount(int Index, TQELMailAccount* Value) { SetItem(Index, Value); }
     TQELAccountHolder* Holder() const { return Owner(); }

@@ -21,7 +21,7 @@ TQELAttachment::TQELAttachment(TCollection* Collection) : TCollectionItem(Collec
     FMessage = attachments ? attachments->Message() : nullptr;
     if (!FMessage) RefuseItem(this, "a TQELAttachments owned by a TQELMessage");
     Content = std::make_unique<TMemoryStream>();
-    EncodedLines = std::make_unique<TStringList>();
+    EncodedLines = std::make_shared<TStringList>();
 }
 
 TQELAttachment::~TQELAttachment() = default;

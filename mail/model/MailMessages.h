@@ -4,6 +4,8 @@
 #include "mail/model/MailCollection.h"
 #include "mail/model/MailsComponent.h"
 
+#include <memory>
+
 namespace qel {
 
 class TQELMailHost;
@@ -25,7 +27,8 @@ public:
     TQELMessage* Message() const { return FMessage; }
 
     String FileName;                         // name part only: what the message carries
-    std::unique_ptr<TStringList> EncodedLines;
+    // Shared: a message being sent keeps the lines it refers to, whatever a handler frees.
+    std::shared_ptr<TStringList> EncodedLines;
     std::unique_ptr<TMemoryStream> Content;
     String MimeType;
     String PhysFile;                         // the path given to Add
@@ -51,6 +54,8 @@ class QEL_MAIL_EXPORT TQELMessage : public TCollectionItem {
     Q_PROPERTY(String FromMail MEMBER FromMail)
     Q_PROPERTY(String ReplyTo MEMBER ReplyTo)
     Q_PROPERTY(String SendTo MEMBER SendTo)
+    Q_PROPERTY(String CC MEMBER CC)
+    Q_PROPERTY(String BCC MEMBER BCC)
     Q_PROPERTY(String Subject MEMBER Subject)
     Q_PROPERTY(String FromName MEMBER FromName)
     Q_PROPERTY(TStrings* Message READ Message WRITE SetMessage)
@@ -71,6 +76,8 @@ public:
     String FromMail;
     String ReplyTo;
     String SendTo;
+    String CC;   // ";"-separated as SendTo; written to a Cc header line
+    String BCC;  // ";"-separated; receives the message, named in no header line
     String Subject;
     String FromName;
     String MessageId;

@@ -14,6 +14,27 @@ inline constexpr const char* Attachment = "Attachment";
 inline constexpr const char* InvalidMessageFormat = "Invalid Message Format";
 inline constexpr const char* NotConnected = "Not Connected";
 
+// Session reports: what went wrong, where in the dialogue, and what became of the work done.
+inline constexpr const char* AtGreeting = "at the greeting";
+inline constexpr const char* InReplyTo = "in reply to ";
+inline constexpr const char* WhileSending = "while sending ";
+inline constexpr const char* WhileConnecting = "while connecting";
+inline constexpr const char* ServerClosed = "The server closed the connection ";
+inline constexpr const char* NoGreetingWithin = "No greeting from the server within ";
+inline constexpr const char* NoReplyTo = "No reply from the server to ";
+inline constexpr const char* Within = " within ";
+inline constexpr const char* SecondsUnit = " s";
+inline constexpr const char* After = " after ";
+inline constexpr const char* NoSession = "Not connected to a server: ";
+inline constexpr const char* NotSent = " was not sent";
+inline constexpr const char* EndOfTextStep = "end of text";
+inline constexpr const char* MessageTextStep = "the message text";
+inline constexpr const char* AcceptedClosingFailed = " message(s) accepted; closing the session failed";
+inline constexpr const char* DeletionsNotCommitted = "Deletions were not committed";
+inline constexpr const char* MessageWord = "Message ";
+inline constexpr const char* ExceedsBytes = " exceeds the limit of ";
+inline constexpr const char* BytesMaxMessageSize = " bytes (MaxMessageSize)";
+
 // Registry: the MIME type of a file extension.
 inline constexpr const char* ContentTypeValue = "Content type";
 inline constexpr const char* DefaultMimeType = "application/octet-stream";

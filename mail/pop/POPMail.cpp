@@ -14,9 +14,6 @@ QEL_REGISTER_CLASS(TQELPOPMail);
 
 namespace {
 
-// A server that stays silent for this many of the account's waits in a row has gone away.
-constexpr int32_t MaxSilentWaits = 10;
-
 // Reads the reply to the command just sent; a "-ERR" or no reply at all is reported as Kind.
 bool ReplyAccepted(TQELPOPMail& Pop, TErrorEvent Kind)
 {
@@ -41,7 +38,6 @@ TQELPOPMail::TQELPOPMail(TComponent* AOwner)
       ReceivedIds(std::make_unique<TStringList>()),
       DeletedNumbers(std::make_unique<TStringList>())
 {
-    FSilentWaitLimit = MaxSilentWaits;
 }
 
 TQELPOPMail::~TQELPOPMail() = default;
@@ -71,6 +67,7 @@ TQELMailHost::TSessionEnd TQELPOPMail::RunMailboxSession(TQELMailAccount* Accoun
     return RunSession(Account, Account->Pop3Server, Account->Pop3Port, [&] {
         if (!Login()) return false;
         Init();
+        if (Aborted) return false;  // STAT failed: there is no mailbox to work on
         Work();
         return true;
     });
@@ -78,25 +75,26 @@ TQELMailHost::TSessionEnd TQELPOPMail::RunMailboxSession(TQELMailAccount* Accoun
 
 void TQELPOPMail::StartDialogue()
 {
+    SessionState = Authorization;
+    DeletedNumbers->Clear();  // a new session numbers the mailbox afresh
+    if (!SessionOpen()) return;  // a failed open has been reported
     // S: +OK POP3 server ready
     GetSocketText();
-    SessionState = Authorization;
-    Aborted = false;
-    DeletedNumbers->Clear();  // a new session numbers the mailbox afresh
-    if (ReplyError) HandleError(eeConnect);
+    if (ReplyError) HandleError(eeConnect);  // quiet when the reader has reported a lost greeting
 }
 
 String TQELPOPMail::GetSocketText()
 {
-    if (!ClientSocket) return {};
-    PopProtocol::TReply reply;
+    // The reply to RETR or TOP takes along the start of its text that came in the same read.
+    PopProtocol::TReply reply(PopProtocol::TextFollows(CurrentStep()));
+    bool complete = false;
     try {
-        // A closed or silent connection leaves what arrived: a reply when anything did.
-        ReadReply(reply);
+        // A closed or silent connection ends the session with the reader's report.
+        complete = SessionOpen() && AwaitReply(reply);
     } catch (const ESocketError&) {
         // The socket's error notice has reported it and closed the connection.
     }
-    if (reply.Text().empty()) {
+    if (!complete) {
         ReplyError = true;
         return {};
     }
@@ -112,7 +110,9 @@ bool TQELPOPMail::Login()
     const String user = CurrentAccount ? CurrentAccount->Username : String();
     const String password = CurrentAccount ? CurrentAccount->Password : String();
     // C: USER ann  S: +OK
-    SendSocketText(PopProtocol::User(user));
+    const String userLine = PopProtocol::User(user);
+    if (NoSessionFor(userLine) || Aborted) return false;
+    SendSocketText(userLine);
     if (!ReplyAccepted(*this, eeGeneral)) return false;
     // C: PASS secret  S: +OK maildrop locked and ready
     SendSocketText(PopProtocol::Pass(password));
@@ -124,6 +124,7 @@ bool TQELPOPMail::Login()
 uint16_t TQELPOPMail::Init()
 {
     // C: STAT  S: +OK 3 5120
+    if (NoSessionFor(PopProtocol::Stat()) || Aborted) return 0;
     SendSocketText(PopProtocol::Stat());
     if (!ReplyAccepted(*this, eeGeneral)) return 0;
     MessageCount = PopProtocol::StatCount(LastMessage);
@@ -139,8 +140,10 @@ int32_t TQELPOPMail::RetrieveMessages()
         if (DeletedNumbers->IndexOf(IntToStr(number)) >= 0) continue;
         const bool headerOnly = CurrentAccount && CurrentAccount->HeaderOnly;
         RetrieveMessage(number, headerOnly);
-        if (CurrentAccount && CurrentAccount->DeleteOffServer) DeleteMessage(number);
-        if (Aborted) break;
+        // Only what the host was handed, or a true duplicate of what it holds, may go.
+        if (CurrentAccount && CurrentAccount->DeleteOffServer && FRetrieved != TRetrieved::Nothing)
+            DeleteMessage(number);
+        if (Aborted || !SessionOpen()) break;  // ended, or never begun (the step has reported that)
         ++count;
     }
     return count;
@@ -149,9 +152,10 @@ int32_t TQELPOPMail::RetrieveMessages()
 void TQELPOPMail::DeleteMessage(uint16_t Number)
 {
     Application->ProcessMessages();
-    if (Aborted) return;
     // C: DELE 1  S: +OK message 1 deleted
-    SendSocketText(PopProtocol::Dele(Number));
+    const String command = PopProtocol::Dele(Number);
+    if (NoSessionFor(command) || Aborted) return;
+    SendSocketText(command);
     if (!ReplyAccepted(*this, eeGeneral)) return;
     DeletedNumbers->Add(IntToStr(Number));
     if (MessageCount > 0) --MessageCount;  // a host's DELE outside the counted range must not wrap to 65535
@@ -194,6 +198,16 @@ bool TQELPOPMail::EraseMessage(int32_t Index)
         if (message->Account == account && message->MessageNumber > number) --message->MessageNumber;
     }
     return true;
+}
+
+String TQELPOPMail::StepOf(const String& Sent) const
+{
+    return PopProtocol::CommandName(Sent);
+}
+
+String TQELPOPMail::SessionEndNote() const
+{
+    return DeletedNumbers->Count() > 0 ? QELMailStr::DeletionsNotCommitted : String();
 }
 
 }  // namespace qel

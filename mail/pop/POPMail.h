@@ -5,13 +5,27 @@
 
 namespace qel {
 
+// A piece of a retrieved message's text as the server sent it, dot-unstuffed.
+using TQELOnRetrieveText = std::function<void(TObject* Sender, uint16_t Number, const String& Text)>;
+// An attachment just made of a MIME part, with that part's header lines as they came (each ending
+// in CR LF, folded lines as sent): its name parameters neither decoded nor cleaned.
+using TQELOnPartHeader = std::function<void(TObject* Sender, TQELAttachment* Attachment, const String& Header)>;
+
 class QEL_MAIL_EXPORT TQELPOPMail : public TQELMailHost {
     Q_OBJECT
     // Received messages are never written to a form file.
     Q_PROPERTY(TQELMessages* Messages READ Messages WRITE SetQELMessages STORED false)
+    Q_PROPERTY(int32_t MaxMessageSize READ MaxMessageSize WRITE SetMaxMessageSize)
+    Q_CLASSINFO("default:MaxMessageSize", "268435456")
 public:
     Q_INVOKABLE explicit TQELPOPMail(TComponent* AOwner);
     ~TQELPOPMail() override;
+
+    // The most bytes one retrieved message may take (status line and terminator included): a
+    // server that streams without end then ends the session with an error, and nothing is deleted.
+    static constexpr int32_t DefaultMaxMessageSize = 256 * 1024 * 1024;
+    int32_t MaxMessageSize() const { return FMaxMessageSize; }
+    void SetMaxMessageSize(int32_t Value) { FMaxMessageSize = Value > 0 ? Value : DefaultMaxMessageSize; }
 
     bool Execute() override;
     String GetSocketText() override;
@@ -32,6 +46,9 @@ public:
     bool GetUUAttachments(TStrings* Lines, int32_t& Index, String& FileName);
 
     void MessageDeleting(TQELMessage* Message) override;  // forgets its Message-ID
+    // Frees the held message at Index like Messages()->Delete, but keeps its Message-ID: a host
+    // that only wants the memory back does not get the message again as new. False on a bad Index.
+    bool ReleaseMessage(int32_t Index);
 
     // Turns the lines of one retrieved message (status line and final "." already removed) into
     // a new message of Messages: header fields, duplicate check, body, attachments, AfterRetrieve.
@@ -57,12 +74,33 @@ public:
     TQELOnCodingStart OnDecodeStart;
     TQELMailProgress OnDecodeProgress;
     TNotifyEvent OnDecodeEnd;
+    // The text of the message being read, piece by piece as it arrives, before it is parsed: every
+    // byte after the status line up to the terminating line, with the dot the server put before a
+    // line that begins with one taken off again. OnRetrieveTextEnd follows once the whole text has
+    // arrived; a reading that ends early has none. A host that stores messages stores them here.
+    TQELOnRetrieveText OnRetrieveText;
+    TQELMailAction OnRetrieveTextEnd;
+    // Before an attachment of a MIME part is decoded: the header its name came from, for a host
+    // that decodes names (RFC 2047, RFC 2231) itself. FileName holds the name cleaned, undecoded.
+    TQELOnPartHeader OnPartHeader;
 
 protected:
     // S: +OK greeting; a new session numbers the mailbox afresh.
     void StartDialogue() override;
+    bool QuitAccepted() const override { return !ReplyError; }
+    String StepOf(const String& Sent) const override;
+    // Deletions stand only once QUIT is accepted: a session that ends otherwise says so.
+    String SessionEndNote() const override;
 
 private:
+    int32_t FMaxMessageSize = DefaultMaxMessageSize;
+
+    // What became of the message RetrieveMessage read last: only a message the host was handed, or
+    // a true duplicate of one it holds, may be deleted on the server.
+    enum class TRetrieved { Nothing, Handed, Duplicate };
+    TRetrieved FRetrieved = TRetrieved::Nothing;
+    bool FKeepingId = false;  // inside ReleaseMessage
+
     // The session of Execute, DownloadMessage and EraseMessage: log in, STAT, then Work.
     TSessionEnd RunMailboxSession(TQELMailAccount* Account, const std::function<void()>& Work);
 };

@@ -292,14 +292,23 @@ size_t AttachmentDataStart(TLineSpan Part, bool Encoded)
     return i;
 }
 
+void DoPartHeader(TQELPOPMail& Mail, TQELAttachment* Attachment, TLineSpan Header)
+{
+    if (!Mail.OnPartHeader) return;
+    String text;
+    for (const String& line : Header) text.append(line).append("\r\n");
+    Mail.OnPartHeader(&Mail, Attachment, text);
+}
+
 // Part's encoded lines move into the attachment: Part is spent afterwards.
-void TakeAttachment(TQELPOPMail& Mail, TQELMessage& Message, TLineRange Part, const String& Encoding,
-                    const String& ContentType, String Name)
+void TakeAttachment(TQELPOPMail& Mail, TQELMessage& Message, TLineRange Part, TLineSpan Header,
+                    const String& Encoding, const String& ContentType, String Name)
 {
     if (Name.empty()) Name = Trim(Message.Subject);
     Name = CleanFileName(std::move(Name));
     if (ContentType == "TEXT/HTML") Name += ".html";
     TQELAttachment* attachment = Message.Attachments()->Add(Name);
+    DoPartHeader(Mail, attachment, Header);
     const bool base64 = Encoding == "BASE64", uu = Encoding == "X-UUENCODE";
     const size_t start = AttachmentDataStart(Part, base64 || uu);
     if (base64 || uu) {
@@ -333,7 +342,7 @@ void TakePart(TQELPOPMail& Mail, TQELMessage& Message, TLineRange Part)
         if (blank < Part.size()) AddLines(*Message.Message(), TLineSpan(Part).subspan(blank + 1));
         return;
     }
-    TakeAttachment(Mail, Message, Part, encoding, type, name);
+    TakeAttachment(Mail, Message, Part, header, encoding, type, name);
 }
 
 void ReportInvalidFormat(TQELPOPMail& Mail)
@@ -396,12 +405,14 @@ void TQELPOPMail::ParseRetrievedMessage(uint16_t Number, std::vector<String>&& L
     ReadFrom(*message, header);
     String id;
     if (HeaderValue(header, "MESSAGE-ID:", 13, 127, id)) message->MessageId = Trim(id);
-    if (ReceivedIds->IndexOf(message->MessageId) >= 0) {
+    // Messages without a Message-ID are all different: none of them is a duplicate of another.
+    if (!message->MessageId.empty() && ReceivedIds->IndexOf(message->MessageId) >= 0) {
         // Freed past TQELMessages::Delete, which would forget the held message's Message-ID.
         Messages()->TCollection::Delete(message->Index());
+        FRetrieved = TRetrieved::Duplicate;
         return;
     }
-    ReceivedIds->Add(message->MessageId);
+    if (!message->MessageId.empty()) ReceivedIds->Add(message->MessageId);
     ReadOtherFields(*message, header);
     if (IsSinglePart(ContentTypeOf(header))) {
         TLines body = text.TakeBody();
@@ -410,14 +421,23 @@ void TQELPOPMail::ParseRetrievedMessage(uint16_t Number, std::vector<String>&& L
     } else {
         TakeMultipart(*this, *message, header, text.Body(), HeaderOnly);
     }
+    FRetrieved = TRetrieved::Handed;
     if (AfterRetrieve) AfterRetrieve(this, message);
 }
 
 void TQELPOPMail::MessageDeleting(TQELMessage* Message)
 {
-    if (!Message || !ReceivedIds) return;
+    if (!Message || !ReceivedIds || FKeepingId || Message->MessageId.empty()) return;
     const int index = ReceivedIds->IndexOf(Message->MessageId);
     if (index >= 0) ReceivedIds->Delete(index);
+}
+
+bool TQELPOPMail::ReleaseMessage(int32_t Index)
+{
+    FKeepingId = true;
+    const bool deleted = Messages()->Delete(Index);
+    FKeepingId = false;
+    return deleted;
 }
 
 }  // namespace qel

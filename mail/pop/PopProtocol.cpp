@@ -31,20 +31,53 @@ String Top(uint16_t Number) { return "TOP " + IntToStr(Number) + " 0" + CRLF; }
 String Dele(uint16_t Number) { return "DELE " + IntToStr(Number) + CRLF; }
 String Quit() { return String("QUIT") + CRLF; }
 
+String CommandName(const String& Line)
+{
+    const String command = Trim(RemoveLineBreaks(Line));
+    const String verb = UpperCase(command.substr(0, command.find(' ')));
+    return verb == "USER" || verb == "PASS" ? verb : command;
+}
+
+bool TextFollows(const String& Name)
+{
+    const String verb = UpperCase(Name.substr(0, Name.find(' ')));
+    return verb == "RETR" || verb == "TOP";
+}
+
 bool TReply::Feed(std::string_view Bytes)
 {
-    if (FComplete || Bytes.empty()) return FComplete;
-    FText.append(Bytes.substr(0, MaxTextBytes - std::min(FText.size(), MaxTextBytes)));
-    // A bare LF ends the line too: a chunk of a multi-line reply may begin with the LF whose CR
-    // came in the chunk before.
-    FComplete = Bytes.find('\n') != std::string_view::npos || FText.size() >= MaxTextBytes;
+    Take(Bytes);
     return FComplete;
 }
 
 size_t TReply::Take(std::string_view Bytes)
 {
-    Feed(Bytes);
-    return Bytes.size();
+    if (FComplete) return 0;
+    const size_t lf = Bytes.find('\n');
+    size_t used = lf == std::string_view::npos ? Bytes.size() : lf + 1;
+    Append(Bytes.substr(0, used));
+    // A bare LF ends the line too.
+    FComplete = lf != std::string_view::npos || FText.size() >= MaxTextBytes;
+    if (!FComplete || !FTextFollows || IsError()) return used;
+    const std::string_view text = Bytes.substr(used);
+    const size_t kept = FSearch.Feed(text);
+    FText.append(text.substr(0, kept));
+    return used + kept;
+}
+
+void TReply::Append(std::string_view Bytes)
+{
+    const std::string_view kept = Bytes.substr(0, MaxTextBytes - std::min(FText.size(), MaxTextBytes));
+    FText.append(kept);
+    // The status line's own line end may begin the terminator: an empty message.
+    if (FTextFollows) FSearch.Feed(kept);
+}
+
+size_t TTextPiece::Take(std::string_view Bytes)
+{
+    const size_t kept = FSearch.Feed(Bytes);
+    FText.append(Bytes.substr(0, kept));
+    return kept;
 }
 
 String TReply::Status() const { return UpperCase(Trim(FText.substr(0, 4))); }

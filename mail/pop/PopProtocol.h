@@ -26,30 +26,11 @@ String Quit();                         // QUIT
 // CR LF "." CR LF: the end of a multi-line reply, status line included.
 inline constexpr std::string_view Terminator = "\r\n.\r\n";
 
-// Collects one reply line from the bytes as they arrive. It is complete once a line end (LF) has
-// arrived, however the bytes were split; every byte of the reads that made it up stays in Text, so
-// the start of a multi-line reply that came with its status line is kept.
-class TReply : public TReplyReader {
-public:
-    static constexpr size_t MaxTextBytes = 64 * 1024;  // a server that never ends a line cannot exhaust memory
-
-    // Takes the next bytes; true once the reply is complete.
-    bool Feed(std::string_view Bytes);
-    bool Complete() const override { return FComplete; }
-    // Large reads, up to what the text can still hold: a big mailbox then costs a few thousand
-    // reads, not one per kilobyte, and no byte read is dropped.
-    size_t Room() const override { return MaxTextBytes - std::min(FText.size(), MaxTextBytes); }
-    size_t Take(std::string_view Bytes) override;  // takes them all
-    const String& Text() const& { return FText; }
-    String Text() && { return std::move(FText); }  // a large chunk is handed on, not copied
-    String Status() const;   // first 4 characters, trimmed, upper-cased
-    String Message() const;  // from the 5th character up to the line end, trimmed; empty without one
-    bool IsError() const { return Status() == "-ERR"; }
-
-private:
-    String FText;
-    bool FComplete = false;
-};
+// The name of the command a line starts, for reports: "USER", "PASS" (their arguments left out),
+// "STAT", "RETR 3", "TOP 3 0", "DELE 3", "QUIT".
+String CommandName(const String& Line);
+// Whether the reply to the command named Name carries a text after its status line (RETR, TOP).
+bool TextFollows(const String& Name);
 
 // Finds the terminator in a reply that arrives in chunks of any size. Only the last 4 bytes of what
 // was fed before are kept, so a terminator split between chunks is found at no extra cost.
@@ -63,6 +44,58 @@ public:
 private:
     String FTail;
     bool FFound = false;
+};
+
+// Collects one reply line from the bytes as they arrive. It is complete once a line end (LF) has
+// arrived, however the bytes were split; what follows the line is the next reply's and is not
+// taken. A reply to RETR or TOP (TextFollows) that is "+OK" takes with its line the text that came
+// in the same read, up to the terminator at most, so a message read at once is handed on at once.
+class TReply : public TReplyReader {
+public:
+    static constexpr size_t MaxTextBytes = 64 * 1024;  // a server that never ends a line cannot exhaust memory
+
+    TReply() = default;
+    explicit TReply(bool TextFollows) : FTextFollows(TextFollows) {}
+
+    // Takes the next bytes up to the end of the reply; true once the reply is complete.
+    bool Feed(std::string_view Bytes);
+    bool Complete() const override { return FComplete; }
+    // Large reads, up to what the text can still hold: a big mailbox then costs a few thousand
+    // reads, not one per kilobyte, and no byte read is dropped.
+    size_t Room() const override { return MaxTextBytes - std::min(FText.size(), MaxTextBytes); }
+    size_t Take(std::string_view Bytes) override;
+    const String& Text() const& { return FText; }
+    String Text() && { return std::move(FText); }  // a large chunk is handed on, not copied
+    String Status() const;   // first 4 characters, trimmed, upper-cased
+    String Message() const;  // from the 5th character up to the line end, trimmed; empty without one
+    bool IsError() const { return Status() == "-ERR"; }
+
+private:
+    void Append(std::string_view Bytes);
+
+    String FText;
+    TTerminatorSearch FSearch;  // fed only when a text follows
+    bool FTextFollows = false;
+    bool FComplete = false;
+};
+
+// The text of a multi-line reply after what came with its status line, a read at a time: complete
+// with the bytes of one read, which end at the terminator at most; what follows it is the next
+// reply's. Search carries the state from read to read.
+class TTextPiece : public TReplyReader {
+public:
+    static constexpr size_t ReadBytes = 64 * 1024;
+
+    explicit TTextPiece(TTerminatorSearch& Search) : FSearch(Search) {}
+
+    bool Complete() const override { return !FText.empty() || FSearch.Found(); }
+    size_t Room() const override { return ReadBytes; }
+    size_t Take(std::string_view Bytes) override;
+    String Text() && { return std::move(FText); }
+
+private:
+    TTerminatorSearch& FSearch;
+    String FText;
 };
 
 // The count of a STAT reply text ("3 5120" gives 3): the number before the first blank, kept modulo

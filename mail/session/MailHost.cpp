@@ -6,8 +6,12 @@
 #include "mail/session/ReplyReader.h"
 #include "mail/smtp/SmtpProtocol.h"
 
+#include <netdb.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <climits>
+#include <cstring>
 
 namespace qel {
 
@@ -17,6 +21,25 @@ namespace {
 int32_t WaitMilliseconds(int32_t TimeOut)
 {
     return static_cast<int32_t>(std::clamp<int64_t>(int64_t{TimeOut} * 100, 0, INT32_MAX));
+}
+
+// Whole seconds as they are, else with one decimal.
+String SecondsText(int64_t Milliseconds)
+{
+    if (Milliseconds % 1000 == 0) return IntToStr(Milliseconds / 1000);
+    const int64_t tenths = (Milliseconds + 50) / 100;
+    return IntToStr(tenths / 10) + "." + IntToStr(tenths % 10);
+}
+
+// The system's words for a socket's error code: the resolver's for a failed lookup, else errno's.
+String SystemErrorText(int Code)
+{
+    return Code > LookupErrorBase ? gai_strerror(LookupErrorBase - Code) : std::strerror(Code);
+}
+
+String WithNote(const String& Note, const String& Text)
+{
+    return Note.empty() ? Text : Note + ": " + Text;
 }
 
 }  // namespace
@@ -45,8 +68,10 @@ void TQELMailHost::Connect(const String& Host, int32_t Port, int32_t TimeOut)
     // An abort of an earlier run must not pass for one of this session, nor its bytes.
     Aborted = false;
     FUnreadFrom = FUnreadTo = 0;
+    FStep.clear();
+    FClosing = false;
     OpenConnection(Host, Port, TimeOut);
-    // Also after a failed open, which has been reported: POP3 then reports the missing greeting.
+    // Also after a failed open, which has been reported: the protocol then leaves it at that.
     StartDialogue();
 }
 
@@ -55,11 +80,17 @@ void TQELMailHost::OpenConnection(const String& Host, int32_t Port, int32_t Time
     if (!ClientSocket) CreateClientSocket();
     ClientSocket->Port = Port;
     ClientSocket->Host = Host;
+    // The connect is one more wait of the session, bounded as a silent server is.
+    ClientSocket->ConnectTimeOut = static_cast<int32_t>(
+        std::min<int64_t>(int64_t{WaitMilliseconds(TimeOut)} * std::max(FSilentWaitLimit, 1), INT32_MAX));
+    FConnectFailure.clear();
     try {
         ClientSocket->Open();
     } catch (const std::exception&) {
-        LastMessage = QELMailStr::CannotConnect;
-        HandleError(eeConnect);
+        // The socket's notice has reported the system's error code; this report names the server.
+        String text = String(QELMailStr::CannotConnect) + " " + HostAndPort();
+        if (!FConnectFailure.empty()) text += ": " + FConnectFailure;
+        AbortSession("0", text);
         return;
     }
     SocketStream = std::make_unique<TWinSocketStream>(ClientSocket->Socket(), WaitMilliseconds(TimeOut));
@@ -71,6 +102,7 @@ void TQELMailHost::OpenConnection(const String& Host, int32_t Port, int32_t Time
 void TQELMailHost::SendSocketText(const String& Text)
 {
     if (!ClientSocket || !ClientSocket->Active() || !SocketStream) return;
+    if (String step = StepOf(Text); !step.empty()) FStep = std::move(step);
     SocketStream->Write(Text.data(), static_cast<int>(Text.size()));
 }
 
@@ -87,25 +119,37 @@ void TQELMailHost::Disconnect()
         SocketStream.reset();
         Connected = false;
         Busy = false;
+        FClosing = false;
+        FStep.clear();
     };
     if (Aborted) {
         closeSession();
         return;
     }
     try {
-        if (ClientSocket && SocketStream && ClientSocket->Active()) {
-            // C: QUIT  S: 221 closing   (the same line ends a POP3 session)
-            SendSocketText(SmtpProtocol::Quit());
-            GetSocketText();
-        }
-        // A QUIT reply lost with the connection has been reported by the reader already.
-        if (ChecksQuitReply() && !Aborted && LastStatus != "221")
-            HandleServerResponse(LastStatus, LastMessage, true);
+        Quit();
     } catch (...) {
         closeSession();
         throw;
     }
     closeSession();
+}
+
+void TQELMailHost::Quit()
+{
+    if (!SessionOpen()) return;
+    FClosing = true;
+    try {
+        // C: QUIT  S: 221 closing   (the same line ends a POP3 session: S: +OK)
+        SendSocketText(SmtpProtocol::Quit());
+        GetSocketText();
+    } catch (const ESocketError&) {
+        return;  // the socket's notice has reported it, with what of the work stands
+    }
+    // A reply lost with the connection has been reported by the reader already.
+    if (Aborted || QuitAccepted()) return;
+    ReplyError = true;
+    HandleServerResponse(LastStatus, WithNote(SessionEndNote(), LastStatus + " " + LastMessage), true);
 }
 
 void TQELMailHost::DoConnect(TObject* Sender, TCustomWinSocket*)
@@ -120,15 +164,24 @@ void TQELMailHost::DoDisconnect(TObject* Sender, TCustomWinSocket*)
     if (OnDisconnect && ClientSocket) OnDisconnect(Sender, ClientSocket->Host, ClientSocket->Port);
 }
 
-void TQELMailHost::HandleErrorAndExit(TObject*, TCustomWinSocket*, TErrorEvent, int& ErrorCode)
+void TQELMailHost::HandleErrorAndExit(TObject*, TCustomWinSocket*, TErrorEvent ErrorEvent, int& ErrorCode)
 {
-    Aborted = true;
-    Disconnect();
-    HandleServerResponse(IntToStr(ErrorCode), LastStatus + " " + LastMessage, true);
+    // The socket's notices carry the system's error code; a report of a wrong reply carries none.
+    if (ErrorCode == 0) {
+        AbortSession("0", LastStatus + " " + LastMessage);
+        return;
+    }
+    String words = SystemErrorText(ErrorCode);
+    if (ErrorCode == ETIMEDOUT && ClientSocket && ErrorEvent == eeConnect)
+        words += QELMailStr::After + SecondsText(ClientSocket->ConnectTimeOut) + QELMailStr::SecondsUnit;
+    if (ErrorEvent == eeConnect || ErrorEvent == eeLookup) FConnectFailure = words;
+    AbortSession(IntToStr(ErrorCode), words + " (" + HostAndPort() + ") " + Where(ErrorEvent));
 }
 
 void TQELMailHost::HandleError(TErrorEvent ErrorEvent)
 {
+    // A session ends with one report: once it has ended, its failure has been told.
+    if (Aborted) return;
     int errorCode = 0;
     HandleErrorAndExit(this, ClientSocket ? ClientSocket->Socket() : nullptr, ErrorEvent, errorCode);
 }
@@ -137,6 +190,53 @@ void TQELMailHost::HandleServerResponse(const String& Status, const String& MsgT
 {
     if ((IsError || UpperCase(Status) == "-ERR") && OnError) OnError(this, Status, MsgText, IsError);
     if (OnServerResponse) OnServerResponse(this, Status, MsgText, IsError);
+}
+
+bool TQELMailHost::AwaitReply(TReplyReader& Reader)
+{
+    const TReplyEnd end = ReadReply(Reader);
+    if (end == TReplyEnd::Complete) return true;
+    // The host, or a socket error with its notice, may have ended the session during the wait.
+    if (!Aborted)
+        AbortSession("0", end == TReplyEnd::Silent ? SilenceText() : QELMailStr::ServerClosed + Where(eeReceive));
+    return false;
+}
+
+void TQELMailHost::AbortSession(const String& Status, const String& Text)
+{
+    Aborted = true;
+    // Taken before the connection goes: the note may depend on the step the session was at.
+    const String note = SessionEndNote();
+    Disconnect();
+    HandleServerResponse(Status, WithNote(note, Text), true);
+}
+
+bool TQELMailHost::NoSessionFor(const String& Command)
+{
+    if (SessionOpen() || FInSession) return false;
+    HandleServerResponse("0", QELMailStr::NoSession + StepOf(Command) + QELMailStr::NotSent, true);
+    return true;
+}
+
+String TQELMailHost::Where(TErrorEvent Kind) const
+{
+    if (Kind == eeConnect || Kind == eeLookup) return QELMailStr::WhileConnecting;
+    if (Kind == eeSend) return QELMailStr::WhileSending + FStep;
+    return FStep.empty() ? String(QELMailStr::AtGreeting) : QELMailStr::InReplyTo + FStep;
+}
+
+String TQELMailHost::HostAndPort() const
+{
+    if (!ClientSocket) return {};
+    return (ClientSocket->Host.empty() ? ClientSocket->Address : ClientSocket->Host) + ":" + IntToStr(ClientSocket->Port);
+}
+
+String TQELMailHost::SilenceText() const
+{
+    const int64_t waited = int64_t{std::max(FSilentWaitLimit, 1)} * (SocketStream ? SocketStream->TimeOut() : 0);
+    const String within = SecondsText(waited) + QELMailStr::SecondsUnit;
+    if (FStep.empty()) return QELMailStr::NoGreetingWithin + within;
+    return QELMailStr::NoReplyTo + FStep + QELMailStr::Within + within;
 }
 
 void TQELMailHost::SetQELMessages(TQELMessages* Value)
@@ -204,7 +304,7 @@ TQELMailHost::TReplyEnd TQELMailHost::ReadReply(TReplyReader& Reader)
     while (!Reader.Complete()) {
         if (TakeUnread(Reader)) continue;
         if (!SessionOpen()) return TReplyEnd::Closed;
-        if (FSilentWaitLimit > 0 && silentWaits >= FSilentWaitLimit) return TReplyEnd::Silent;
+        if (silentWaits >= std::max(FSilentWaitLimit, 1)) return TReplyEnd::Silent;
         if (!SocketStream->WaitForData(SocketStream->TimeOut())) {
             Application->ProcessMessages();
             ++silentWaits;

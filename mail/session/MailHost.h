@@ -47,6 +47,13 @@ public:
     void HandleErrorAndExit(TObject* Sender, TCustomWinSocket* Socket, TErrorEvent ErrorEvent, int& ErrorCode);
     void HandleError(TErrorEvent ErrorEvent);
     void HandleServerResponse(const String& Status, const String& MsgText, bool IsError);
+    // The wait for one reply through Reader (ReadReply). A server that closes or stays silent ends
+    // the session with the error report, once. False when no complete reply came.
+    bool AwaitReply(TReplyReader& Reader);
+    // The one error report of a failure: ends the session without QUIT (so nothing of it is
+    // committed), then fires OnError. Text says what and where; a protocol may add what became of
+    // the work done (SessionEndNote).
+    void AbortSession(const String& Status, const String& Text);
 
     TQELMessages* Messages() const { return FMessages.get(); }
     void SetQELMessages(TQELMessages* Value);
@@ -97,21 +104,39 @@ protected:
     // for FSilentWaitLimit waits in a row, servicing the queue between empty waits. A socket error
     // comes out as ESocketError, after the socket's error notice.
     TReplyEnd ReadReply(TReplyReader& Reader);
-    // Whether QUIT's reply must be 221 (SMTP) or is not looked at (POP3).
-    virtual bool ChecksQuitReply() const { return false; }
+    // Whether the reply just read accepts QUIT (SMTP: 221; POP3: +OK).
+    virtual bool QuitAccepted() const { return true; }
+    // The name of the step a line sent starts ("MAIL FROM", "RETR 3"), for the reports; empty: the
+    // step goes on (text lines).
+    virtual String StepOf(const String& /*Sent*/) const { return {}; }
+    // Added before the text of a report that ends the session, so a host can tell what of the work
+    // done stands (SMTP: messages accepted before QUIT failed; POP3: deletions not committed).
+    virtual String SessionEndNote() const { return {}; }
+    // True, with the error report, when Command is asked for outside any session; nothing is sent
+    // or changed then. Inside a run whose session has ended (and was reported) it stays quiet.
+    bool NoSessionFor(const String& Command);
+    const String& CurrentStep() const { return FStep; }
+    bool Closing() const { return FClosing; }  // QUIT is under way
     void DoBeforeExecute();
     void DoAfterExecute();
 
-    // Waits of the stream's time-out in a row after which a silent server counts as gone; 0: wait
-    // until it answers or closes, or the host ends the session.
-    int32_t FSilentWaitLimit = 0;
+    // Waits of the stream's time-out in a row after which a silent server counts as gone. Every
+    // wait of a session, greeting and each reply alike, keeps this one rule.
+    static constexpr int32_t MaxSilentWaits = 10;
+    int32_t FSilentWaitLimit = MaxSilentWaits;
 
 private:
     // Room for one read; what a reply did not take stays here for the next reply of the session.
     static constexpr size_t ReceiveBufferBytes = 64 * 1024;
     void OpenConnection(const String& Host, int32_t Port, int32_t TimeOut);
+    // The QUIT exchange of Disconnect; a failure is reported with what of the work stands.
+    void Quit();
     // Hands Reader bytes left by the reply before; false when there are none.
     bool TakeUnread(TReplyReader& Reader);
+    // The texts of the reports: where the dialogue stood, and each kind of failure.
+    String Where(TErrorEvent Kind) const;
+    String HostAndPort() const;
+    String SilenceText() const;
 
     std::unique_ptr<TQELMessages> FMessages;
     TQELAccountHolder* FAccountInfo = nullptr;
@@ -119,6 +144,9 @@ private:
     std::unique_ptr<char[]> FReceiveBuffer;
     size_t FUnreadFrom = 0;
     size_t FUnreadTo = 0;
+    String FStep;               // the step under way; empty: the greeting
+    bool FClosing = false;
+    String FConnectFailure;     // the system's words for a failed connect
 };
 
 }  // namespace qel

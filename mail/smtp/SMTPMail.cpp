@@ -1,6 +1,7 @@
 #include "mail/smtp/SMTPMail.h"
 
 #include "framework/core/Application.h"
+#include "framework/core/Guarded.h"
 #include "framework/core/Platform.h"
 #include "mail/session/MailProgress.h"
 #include "mail/model/MailStrings.h"
@@ -60,14 +61,12 @@ bool TQELSMTPMail::Execute()
 
 void TQELSMTPMail::StartDialogue()
 {
+    FAccepted = 0;
     if (!Connected) return;  // a failed open has been reported
-    // S: 220 mail.example ready   (or S: 421 / 554: no service)
-    GetSocketText();
-    while (LastStatus != "220" && LastStatus != "421" && LastStatus != "554") {
-        if (!Connected) return;
-        GetSocketText();
-        Application->ProcessMessages();
-    }
+    // S: 220 mail.example ready   (or S: 421 / 554: no service); other replies before it are passed over
+    do GetSocketText();
+    while (!Aborted && LastStatus != "220" && LastStatus != "421" && LastStatus != "554");
+    if (Aborted) return;  // reported by the reader
     ReplyError = LastStatus != "220";
     if (ReplyError) {
         HandleError(eeConnect);
@@ -75,24 +74,21 @@ void TQELSMTPMail::StartDialogue()
     }
     // C: HELO myhost  S: 250 mail.example
     SendSocketText(SmtpProtocol::Helo(ClientSocket->Socket()->LocalHost()));
-    GetSocketText();
+    // 220 answers nothing but the connection: a greeting sent twice is passed over here.
+    do GetSocketText();
+    while (!Aborted && LastStatus == "220");
     Expect("250", eeConnect);
-    Aborted = false;
 }
 
 String TQELSMTPMail::GetSocketText()
 {
     if (!SessionOpen()) return {};
-    // Waits of the account's TimeOut x 100 ms, without limit: only a close or the host ends them.
+    // Waits of the account's TimeOut x 100 ms, ten empty ones in a row at most (the engine's rule).
     SmtpProtocol::TReplyAssembler reply;
-    const TReplyEnd end = ReadReply(reply);
+    const bool complete = AwaitReply(reply);
     LastStatus = reply.Status();
     LastMessage = reply.Message();
-    if (end != TReplyEnd::Complete) {
-        // The server hung up mid-reply: end the session with a report rather than wait on.
-        if (!Aborted) HandleError(eeReceive);
-        return reply.Text();
-    }
+    if (!complete) return reply.Text();  // the session has ended with its report
     if (OnServerMessage) OnServerMessage(this, LastStatus, LastMessage);
     Application->ProcessMessages();
     return reply.Text();
@@ -100,16 +96,22 @@ String TQELSMTPMail::GetSocketText()
 
 bool TQELSMTPMail::SendMessage(TQELMessage* Message)
 {
-    if (!Message) return false;
+    if (!Message || NoSessionFor(SmtpProtocol::MailFrom(Message->FromMail))) return false;
     CurrentItemIndex = Message->MessageNumber;
     Message->Date = GetSMTPDate();
+    // Handlers may free the message: gone before its MAIL FROM it is not sent; later, its text and
+    // envelope are the sender's own and go out whole.
+    const TGuarded<TQELMessage> message(Message);
     const std::unique_ptr<TQELComposedText> text = ComposeMessage(Message);
     if (Aborted || !text) return false;
     DoOnBeforeSend();
+    if (!message.Assigned()) return false;
+    const String from = message->FromMail;
+    const std::vector<String> recipients = EnvelopeRecipients(message->SendTo, message->CC, message->BCC);
     // C: MAIL FROM:<a@x>  S: 250 OK
-    SendSocketText(SmtpProtocol::MailFrom(Message->FromMail));
+    SendSocketText(SmtpProtocol::MailFrom(from));
     GetSocketText();
-    if (!Expect("250", eeGeneral) || !SendRecipients(Message->SendTo)) return false;
+    if (!Expect("250", eeGeneral) || !SendRecipients(recipients)) return false;
     // C: DATA  S: 354 Start mail input
     SendSocketText(SmtpProtocol::Data());
     GetSocketText();
@@ -120,7 +122,7 @@ bool TQELSMTPMail::SendMessage(TQELMessage* Message)
     if (SendPercent < 100) DoSendProgress(100);
     if (!Expect("250", eeGeneral)) return false;
     if (OnSuccessSend) OnSuccessSend(this);
-    if (OnAfterSend) OnAfterSend(this, Message);
+    if (OnAfterSend && message.Assigned()) OnAfterSend(this, message);
     return true;
 }
 
@@ -147,12 +149,29 @@ bool TQELSMTPMail::Expect(const char* Status, TErrorEvent OnFailure)
     // A session already aborted while its reply was awaited has been reported then.
     ReplyError = Aborted || LastStatus != Status;
     if (ReplyError && !Aborted) HandleError(OnFailure);
+    if (!ReplyError && CurrentStep() == QELMailStr::EndOfTextStep) ++FAccepted;
     return !ReplyError;
 }
 
-bool TQELSMTPMail::SendRecipients(const String& SendTo)
+String TQELSMTPMail::StepOf(const String& Sent) const
 {
-    for (const String& recipient : SmtpProtocol::SplitRecipients(SendTo)) {
+    // Between DATA and the end of text everything sent is message text, whatever it looks like.
+    const String& step = CurrentStep();
+    if (Sent != SmtpProtocol::EndOfText() && (step == "DATA" || step == QELMailStr::MessageTextStep))
+        return QELMailStr::MessageTextStep;
+    return SmtpProtocol::CommandName(Sent);
+}
+
+String TQELSMTPMail::SessionEndNote() const
+{
+    // The server keeps what it accepted; only the closing failed.
+    if (!Closing() || FAccepted == 0) return {};
+    return IntToStr(FAccepted) + QELMailStr::AcceptedClosingFailed;
+}
+
+bool TQELSMTPMail::SendRecipients(const std::vector<String>& Recipients)
+{
+    for (const String& recipient : Recipients) {
         // C: RCPT TO:<b@y>  S: 250 OK
         SendSocketText(SmtpProtocol::RcptTo(recipient));
         GetSocketText();

@@ -4,6 +4,7 @@
 #include "mail/session/MailHost.h"
 
 #include <memory>
+#include <vector>
 
 namespace qel {
 
@@ -23,7 +24,8 @@ public:
     String GetSocketText() override;
     bool SendMessage(TQELMessage* Message);
 
-    // Composition: the text after DATA, line by line; nullptr when the session was aborted.
+    // Composition: the text after DATA, line by line; nullptr when the session was aborted or a
+    // handler freed the message meanwhile.
     std::unique_ptr<TStringList> InitializeMessage(TQELMessage* Message);
     String CreateUIN();
     String CreateBounds();
@@ -52,7 +54,10 @@ public:
 protected:
     // S: 220 greeting (421 or 554: no service), then HELO.
     void StartDialogue() override;
-    bool ChecksQuitReply() const override { return true; }
+    bool QuitAccepted() const override { return LastStatus == "221"; }
+    String StepOf(const String& Sent) const override;
+    // After an accepted message a failed QUIT loses nothing: the report says the message stands.
+    String SessionEndNote() const override;
     void DoOnBeforeSend();
     void DoSendProgress(uint16_t Percent);
     void DoEncodeStart(const String& FileName, int32_t BytesCount);
@@ -61,12 +66,13 @@ protected:
 
 private:
     bool Expect(const char* Status, TErrorEvent OnFailure);  // sets ReplyError; reports when wrong
-    bool SendRecipients(const String& SendTo);
+    bool SendRecipients(const std::vector<String>& Recipients);  // RCPT TO for each
     bool SendText(const TQELComposedText& Text);
-    std::unique_ptr<TQELComposedText> ComposeMessage(TQELMessage* Message);  // nullptr when aborted
+    std::unique_ptr<TQELComposedText> ComposeMessage(TQELMessage* Message);  // nullptr: aborted, or the message freed
 
     std::unique_ptr<TStringList> FSignature;
     int32_t FLinePause = 40;
+    int32_t FAccepted = 0;  // messages the server accepted in this session
 };
 
 }  // namespace qel

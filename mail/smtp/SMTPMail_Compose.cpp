@@ -1,8 +1,10 @@
 // Outgoing message composition: the text after DATA and the generated values it carries.
 #include "framework/core/Application.h"
 #include "framework/core/DateUtils.h"
+#include "framework/core/Guarded.h"
 #include "framework/core/Platform.h"
 #include "framework/core/SysUtils.h"
+#include "mail/codec/HeaderEncoding.h"
 #include "mail/smtp/SMTPMail.h"
 #include "mail/smtp/SmtpCompose.h"
 
@@ -104,6 +106,18 @@ void DotStuff(TStringList& Lines)
     }
 }
 
+// A field in lines within the limits a receiver allows; one that fits a line stays as it is.
+void AddField(TStrings& Lines, const String& Field)
+{
+    for (const String& line : FoldHeaderLine(Field)) Lines.Add(line);
+}
+
+// The same for a list of addresses, broken only between them.
+void AddAddressField(TStrings& Lines, const String& Field)
+{
+    for (const String& line : FoldAddressList(Field)) Lines.Add(line);
+}
+
 // Every header value loses its CR and LF: a break would start a header line of the value's choosing.
 String SenderLine(const TQELMessage& Message, const String& SMTPServer)
 {
@@ -111,7 +125,7 @@ String SenderLine(const TQELMessage& Message, const String& SMTPServer)
     const String name = RemoveLineBreaks(Message.FromName);
     if (name.empty()) return "From: " + mail;
     const String address = mail.find('@') != String::npos ? mail : mail + "@" + RemoveLineBreaks(SMTPServer);
-    return "From: \"" + name + "\" <" + address + ">";
+    return "From: " + EncodeDisplayName(name, 6) + " <" + address + ">";
 }
 
 // Every element between ";" in brackets, untrimmed; a trailing ";" adds none.
@@ -134,21 +148,24 @@ String RecipientText(const String& SendTo)
 void AddOptional(TStrings& Lines, const char* Name, const String& Value)
 {
     const String value = RemoveLineBreaks(Value);
-    if (!value.empty()) Lines.Add(Name + value);
+    if (!value.empty()) AddField(Lines, Name + value);
 }
 
 // Header lines up to and including MIME-Version.
 void AddHeaderLines(TStrings& H, const TQELMessage& Message, const String& MessageId, const String& Mailer,
                     const String& SMTPServer)
 {
+    // One token, and short enough (host names have at most 64 characters): it stays whole.
     H.Add("Message-Id: " + MessageId);
     AddOptional(H, "In-Reply-To: ", Message.InReplyTo);
-    H.Add("Date: " + RemoveLineBreaks(Message.Date));
-    H.Add(SenderLine(Message, SMTPServer));
+    AddField(H, "Date: " + RemoveLineBreaks(Message.Date));
+    AddField(H, SenderLine(Message, SMTPServer));
     AddOptional(H, "Reply-To: ", Message.ReplyTo);
-    H.Add("X-Mailer: " + RemoveLineBreaks(Mailer));
-    H.Add("TO: " + RecipientText(Message.SendTo));
-    H.Add("Subject: " + RemoveLineBreaks(Message.Subject));
+    AddField(H, "X-Mailer: " + RemoveLineBreaks(Mailer));
+    AddAddressField(H, "TO: " + RecipientText(Message.SendTo));
+    // Blind copies go in the envelope only.
+    if (!Trim(RemoveLineBreaks(Message.CC)).empty()) AddAddressField(H, "Cc: " + RecipientText(Message.CC));
+    AddField(H, "Subject: " + EncodeHeaderText(RemoveLineBreaks(Message.Subject), 9));
     H.Add("MIME-Version: 1.0");
 }
 
@@ -172,9 +189,9 @@ void AddPartHeader(TStrings& T, const String& Delimiter, const TQELAttachment& A
 {
     const String name = RemoveLineBreaks(ExtractFileName(Attachment.FileName));
     T.Add(Delimiter);
-    T.Add("Content-type: " + RemoveLineBreaks(MimeTypeOf(Attachment)) + "; name=\"" + name + "\"");
+    AddField(T, "Content-type: " + RemoveLineBreaks(MimeTypeOf(Attachment)) + "; " + EncodeNameParameter("name", name));
     T.Add("Content-Transfer-Encoding: base64");
-    T.Add("Content-Disposition: inLine; filename=\"" + name + "\"");
+    AddField(T, "Content-Disposition: inLine; " + EncodeExtendedParameter("filename", name));
     T.Add("");
 }
 
@@ -188,6 +205,8 @@ std::unique_ptr<TStringList> TQELSMTPMail::InitializeMessage(TQELMessage* Messag
 
 std::unique_ptr<TQELComposedText> TQELSMTPMail::ComposeMessage(TQELMessage* Message)
 {
+    // The encode events' handlers may free the message or its attachments.
+    const TGuarded<TQELMessage> message(Message);
     auto body = BodyLines(*Message->Message(), Signature());
     const String charset = MakeCharsetTrue(*body);
     DotStuff(*body);
@@ -196,8 +215,9 @@ std::unique_ptr<TQELComposedText> TQELSMTPMail::ComposeMessage(TQELMessage* Mess
     TStringList* own = &text->AddOwn();
     const String server = CurrentAccount ? CurrentAccount->SMTPServer : String();
     AddHeaderLines(*own, *Message, CreateUIN(), Application->Title() + " - [" + ClassName() + "]", server);
-    TQELAttachments* attachments = Message->Attachments();
-    if (attachments->Count() == 0) {
+    std::vector<TGuarded<TQELAttachment>> attachments;
+    for (int i = 0; i < Message->Attachments()->Count(); ++i) attachments.emplace_back(Message->Attachments()->Items(i));
+    if (attachments.empty()) {
         AddText(*own, "Content-type: Text/Plain; charset=" + charset, *body);
     } else {
         const String boundary = CreateBounds();
@@ -206,12 +226,12 @@ std::unique_ptr<TQELComposedText> TQELSMTPMail::ComposeMessage(TQELMessage* Mess
         own->Add("");
         own->Add(delimiter);
         AddText(*own, "Content-type: Text/Plain; charset: " + charset, *body);
-        for (int i = 0; i < attachments->Count(); ++i) {
-            TQELAttachment* attachment = attachments->Items(i);
+        for (const TGuarded<TQELAttachment>& attachment : attachments) {
+            if (attachment.Assigned()) Base64Encode(attachment);
+            if (Aborted || !message.Assigned()) return nullptr;
+            if (!attachment.Assigned()) continue;  // freed meanwhile: the message goes without it
             AddPartHeader(*own, delimiter, *attachment);
-            Base64Encode(attachment);
-            if (Aborted) return nullptr;
-            text->AddShared(attachment->EncodedLines.get());
+            text->AddShared(attachment->EncodedLines);
             own = &text->AddOwn();
         }
         own->Add("");
@@ -219,7 +239,7 @@ std::unique_ptr<TQELComposedText> TQELSMTPMail::ComposeMessage(TQELMessage* Mess
         own->Add("");
     }
     Application->ProcessMessages();
-    if (Aborted) return nullptr;
+    if (Aborted || !message.Assigned()) return nullptr;
     return text;
 }
 

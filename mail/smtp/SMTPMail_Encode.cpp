@@ -2,6 +2,7 @@
 #include "mail/smtp/SMTPMail.h"
 
 #include "framework/core/Application.h"
+#include "framework/core/Guarded.h"
 #include "framework/core/Streams.h"
 #include "mail/codec/Base64Encoder.h"
 #include "mail/session/MailProgress.h"
@@ -129,7 +130,9 @@ int32_t BytesCountOf(int64_t Size)
 
 void TQELSMTPMail::Base64Encode(TQELAttachment* Attachment)
 {
-    auto lines = std::make_unique<TStringList>();
+    // A handler may free the attachment: its file is then read no further, and nothing is stored.
+    const TGuarded<TQELAttachment> attachment(Attachment);
+    auto lines = std::make_shared<TStringList>();
     {
         TAttachmentReader reader(Attachment->PhysFile);
         const int64_t size = reader.Size();
@@ -146,16 +149,16 @@ void TQELSMTPMail::Base64Encode(TQELAttachment* Attachment)
             Application->ProcessMessages();
         };
         const auto onTailLine = [&](const String& Line) { lines->Add(Line); };
-        const auto pump = [this] {
+        const auto pump = [this, &attachment] {
             Application->ProcessMessages();
-            return !Aborted;
+            return !Aborted && attachment.Assigned();
         };
         if (!EncodeFile(reader, pump, onBlockLine, onTailLine)) return;
     }
     if (EncodePercent < 100) DoEncodeProgress(100);
     Application->ProcessMessages();
-    if (Aborted) return;
-    Attachment->EncodedLines = std::move(lines);
+    if (Aborted || !attachment.Assigned()) return;
+    attachment->EncodedLines = std::move(lines);
     DoEncodeend();
 }
 

@@ -3,7 +3,9 @@
 
 #include "framework/core/DateUtils.h"
 #include "framework/core/SysUtils.h"
+#include "mail/smtp/SmtpProtocol.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace qel {
@@ -54,22 +56,33 @@ String SMTPDateText(TDateTime DateTime, int Bias)
            ZeroPad(second, 2) + " " + TimeZoneText(Bias);
 }
 
-TStringList& TQELComposedText::AddOwn()
+std::vector<String> EnvelopeRecipients(const String& SendTo, const String& CC, const String& BCC)
 {
-    FOwn.push_back(std::make_unique<TStringList>());
-    FPieces.push_back(FOwn.back().get());
-    return *FOwn.back();
+    std::vector<String> all;
+    for (const String* list : {&SendTo, &CC, &BCC}) {
+        if (Trim(*list).empty()) continue;
+        for (String& recipient : SmtpProtocol::SplitRecipients(*list))
+            if (std::find(all.begin(), all.end(), recipient) == all.end()) all.push_back(std::move(recipient));
+    }
+    return all.empty() ? SmtpProtocol::SplitRecipients(SendTo) : all;
 }
 
-void TQELComposedText::AddShared(const TStringList* Lines)
+TStringList& TQELComposedText::AddOwn()
 {
-    if (Lines) FPieces.push_back(Lines);
+    auto piece = std::make_shared<TStringList>();
+    FPieces.push_back(piece);
+    return *piece;
+}
+
+void TQELComposedText::AddShared(std::shared_ptr<const TStringList> Lines)
+{
+    if (Lines) FPieces.push_back(std::move(Lines));
 }
 
 int TQELComposedText::Count() const
 {
     int count = 0;
-    for (const TStringList* piece : FPieces) count += piece->Count();
+    for (const auto& piece : FPieces) count += piece->Count();
     return count;
 }
 

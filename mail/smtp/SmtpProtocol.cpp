@@ -1,6 +1,7 @@
 #include "mail/smtp/SmtpProtocol.h"
 
 #include "framework/core/SysUtils.h"
+#include "mail/model/MailStrings.h"
 
 #include <algorithm>
 #include <utility>
@@ -97,20 +98,39 @@ std::vector<String> SplitRecipients(const String& SendTo)
     return arguments;
 }
 
+String CommandName(const String& Line)
+{
+    if (Line == EndOfText()) return QELMailStr::EndOfTextStep;
+    const String command = Line.substr(0, std::min(FindLineBreak(Line, 0), Line.size()));
+    const size_t colon = command.find(':');
+    if (colon != String::npos) return Trim(command.substr(0, colon));  // MAIL FROM:<...>, RCPT TO:<...>
+    return command.substr(0, command.find(' '));
+}
+
 bool TReplyAssembler::Feed(std::string_view Bytes)
 {
-    if (Bytes.empty()) return FComplete;
-    FText.append(Bytes.substr(0, MaxTextBytes - std::min(FText.size(), MaxTextBytes)));
-    FLines.Feed(Bytes, [this](String&& Line) { FLastLine = std::move(Line); });
-    // Only an LF ends the reply: after a CR the LF of the same break may still be on its way.
-    FComplete = Bytes.back() == '\n' && !IsContinuation(FLastLine);
+    Take(Bytes);
     return FComplete;
 }
 
 size_t TReplyAssembler::Take(std::string_view Bytes)
 {
-    Feed(Bytes);
-    return Bytes.size();
+    size_t used = 0;
+    while (used < Bytes.size() && !FComplete) {
+        const size_t lf = Bytes.find('\n', used);
+        const size_t end = lf == std::string_view::npos ? Bytes.size() : lf + 1;
+        TakeLine(Bytes.substr(used, end - used));
+        used = end;
+    }
+    return used;
+}
+
+void TReplyAssembler::TakeLine(std::string_view Bytes)
+{
+    FText.append(Bytes.substr(0, MaxTextBytes - std::min(FText.size(), MaxTextBytes)));
+    FLines.Feed(Bytes, [this](String&& Line) { FLastLine = std::move(Line); });
+    // Only an LF ends the reply: after a CR the LF of the same break may still be on its way.
+    FComplete = Bytes.back() == '\n' && !IsContinuation(FLastLine);
 }
 
 const String& TReplyAssembler::FinalLine() const

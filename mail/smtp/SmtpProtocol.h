@@ -22,24 +22,29 @@ String Quit();                           // QUIT
 String TextLine(const String& Line);     // one line of the message text
 String EndOfText();                      // CR LF . CR LF: ends the text after its last line
 
+// The name of the command a line starts, for reports: "MAIL FROM", "RCPT TO", "HELO", "DATA",
+// "QUIT", "end of text"; arguments (addresses) are left out.
+String CommandName(const String& Line);
+
 // The RCPT arguments of a SendTo text: its ";"-separated elements, trimmed and each in angle
 // brackets; a trailing ";" adds nothing. An empty SendTo gives one empty argument.
 std::vector<String> SplitRecipients(const String& SendTo);
 
 // Collects one reply from the bytes as they arrive, its lines split as a string list splits text.
-// The reply is complete once what arrived ends with a line (CR LF, or a bare LF) that is not a
-// continuation line ("250-..."). Status and text come from that final line.
+// The reply is complete once a line (ended by LF) arrives that is not a continuation line
+// ("250-..."); what follows it is the next reply's and is not taken. Status and text come from that
+// final line.
 class TReplyAssembler : public TReplyReader {
 public:
     static constexpr size_t MaxTextBytes = 64 * 1024;  // a runaway server cannot exhaust memory
     static constexpr size_t MaxLineBytes = 512;        // enough for the status and the kept text
     static constexpr size_t ReadBytes = 1024;          // a reply is a few short lines
 
-    // Takes the next bytes; true once the reply is complete.
+    // Takes the next bytes up to the end of the reply; true once the reply is complete.
     bool Feed(std::string_view Bytes);
     bool Complete() const override { return FComplete; }
     size_t Room() const override { return ReadBytes; }
-    size_t Take(std::string_view Bytes) override;  // takes them all
+    size_t Take(std::string_view Bytes) override;
     const String& Text() const { return FText; }  // the whole reply as received
     String Status() const;                         // first three characters, trimmed, upper-cased
     String Message() const;                        // characters 4 to 67, trimmed
@@ -48,6 +53,7 @@ private:
     // The final line once complete; before that the line that arrived last, so that a reply cut
     // off by a closed connection still says what it can.
     const String& FinalLine() const;
+    void TakeLine(std::string_view Bytes);  // bytes of one line at most, its LF last if any
 
     String FText;
     TLineSplitter FLines{MaxLineBytes};

@@ -7,6 +7,7 @@ EXPECT.json: {"from": ..., "from_name": ..., "reply_to": ..., "to": [...], "subj
 Exits non-zero with a reason on the first mismatch.
 """
 import email
+import email.header
 import email.policy
 import email.utils
 import glob
@@ -26,9 +27,21 @@ def expect(cond, msg):
         fail(msg)
 
 
+def unfolded(value):
+    """A header value with the line breaks of its folding taken out."""
+    return None if value is None else re.sub(r"\r?\n(?=[ \t])", "", value)
+
+
+def decoded(value):
+    """A header value (or a parameter of one) as a reader shows it: unfolded, encoded words decoded."""
+    if value is None:
+        return None
+    return str(email.header.make_header(email.header.decode_header(unfolded(value))))
+
+
 def main():
     maildir, expect_file = sys.argv[1], sys.argv[2]
-    want = json.load(open(expect_file))
+    want = json.load(open(expect_file, encoding="utf-8"))
     files = sorted(glob.glob(os.path.join(maildir, "new", "*")))
     expect(len(files) == 1, "expected one stored message, found %d" % len(files))
     raw = open(files[0], "rb").read()
@@ -38,11 +51,11 @@ def main():
 
     msg = email.message_from_bytes(raw, policy=email.policy.compat32)
     expect(msg.defects == [], "top-level defects %r" % msg.defects)
-    name, addr = email.utils.parseaddr(msg["From"])
-    expect((name, addr) == (want["from_name"], want["from"]), "From %r" % msg["From"])
+    name, addr = email.utils.parseaddr(unfolded(msg["From"]))
+    expect((decoded(name), addr) == (want["from_name"], want["from"]), "From %r" % msg["From"])
     expect(msg["Reply-To"] == want["reply_to"], "Reply-To %r" % msg["Reply-To"])
-    expect([a for _, a in email.utils.getaddresses([msg["To"]])] == want["to"], "To %r" % msg["To"])
-    expect(msg["Subject"] == want["subject"], "Subject %r" % msg["Subject"])
+    expect([a for _, a in email.utils.getaddresses([unfolded(msg["To"])])] == want["to"], "To %r" % msg["To"])
+    expect(decoded(msg["Subject"]) == want["subject"], "Subject %r" % msg["Subject"])
     expect(msg["MIME-Version"] == "1.0", "MIME-Version %r" % msg["MIME-Version"])
     expect(email.utils.parsedate_tz(msg["Date"]) is not None, "Date %r" % msg["Date"])
     expect(re.fullmatch(r"<qelmsgid0\.\d{4}\.\d{8}[a-y]{8}@[^>]+>", msg["Message-Id"] or ""), "Message-Id %r" % msg["Message-Id"])
@@ -60,6 +73,8 @@ def main():
         for part, a in zip(parts[1:], attachments):
             expect(part.get_content_type() == a["type"], "%s: type %r" % (a["name"], part.get_content_type()))
             expect(part.get_filename() == a["name"], "filename %r, want %r" % (part.get_filename(), a["name"]))
+            name = decoded(part.get_param("name"))
+            expect(name == a["name"], "name %r, want %r" % (name, a["name"]))
             expect(part.defects == [], "%s: defects %r" % (a["name"], part.defects))
             data = part.get_payload(decode=True) or b""
             expect(data == open(a["path"], "rb").read(), "%s: content differs (%d bytes)" % (a["name"], len(data)))

@@ -40,6 +40,36 @@ cat >"$work/expect.json" <<JSON
 JSON
 /usr/bin/python3 "$here/check_sent.py" "$work/Maildir" "$work/expect.json"
 
+# Header text beyond ASCII: subject, sender name and attachment names long enough for several
+# encoded words and folded lines; the parser must decode them to the text given.
+rm -f "$work"/Maildir/new/*
+subject="Grüße aus Köln: der Quartalsbericht für das dritte Quartal, mit Übersicht und Anhängen (€)"
+sender="Jürgen Müller-Lüdenscheidt"
+long_name="Prüfbericht für das dritte Quartal – Übersicht der Ergebnisse €.txt"
+printf 'Grüße\r\n' >"$work/$long_name"
+printf 'x' >"$work/Ünïcödé.bin"
+"$tool" send --server "127.0.0.1:$port" --from alice@example.org --from-name "$sender" \
+  --to "bob@example.net" --subject "$subject" --body-file "$work/body.txt" \
+  --attach "$work/$long_name" --attach "$work/Ünïcödé.bin" --line-pause 0
+/usr/bin/python3 - "$work" "$subject" "$sender" "$long_name" >"$work/expect-8bit.json" <<'PY'
+import json, sys
+work, subject, sender, long_name = sys.argv[1:5]
+print(json.dumps({"from": "alice@example.org", "from_name": sender, "reply_to": None,
+                  "to": ["bob@example.net"], "subject": subject,
+                  "body": open(work + "/body.txt", encoding="utf-8").read(), "signature": "",
+                  "attachments": [
+                      {"path": work + "/" + long_name, "name": long_name, "type": "text/plain"},
+                      {"path": work + "/Ünïcödé.bin", "name": "Ünïcödé.bin", "type": "application/octet-stream"}]}))
+PY
+/usr/bin/python3 "$here/check_sent.py" "$work/Maildir" "$work/expect-8bit.json"
+# Every header line stays within the limit, and the header is ASCII.
+/usr/bin/python3 - "$work"/Maildir/new/* <<'PY'
+import sys
+head = open(sys.argv[1], "rb").read().split(b"\r\n\r\n")[0]
+assert all(len(line) <= 78 for line in head.split(b"\r\n") if not line.startswith(b"Message-Id:")), head
+assert all(b < 0x80 for b in head), head
+PY
+
 # A refused message must make the tool fail with the server's words.
 rm -f "$work"/Maildir/new/*
 if "$tool" send --server "127.0.0.1:1" --from a@b --to c@d --body-file "$work/sig.txt" 2>"$work/err.txt"; then

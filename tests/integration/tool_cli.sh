@@ -41,15 +41,21 @@ run 64 send --server x --from a@b --to c@d --no-such-option
 run 64 send --server x --from a@b --body-text x
 run 64 frobnicate
 
-# Recipients: repeated --to, lists with ',' and ';', quoted names keep their commas.
+# Recipients: repeated --to, lists with ',' and ';', quoted names keep their commas; Cc shown, Bcc not.
 run 0 send --server "127.0.0.1:$port" --from alice@example.org --to bob@example.net \
-  --to 'carol@example.com, "Brown, Dan" <dan@example.org>;' --subject lists --body-text hello
-/usr/bin/python3 - "$work/Maildir/envelopes" <<'PY' || fail "not every recipient got its RCPT"
-import json, os, sys
+  --to 'carol@example.com, "Brown, Dan" <dan@example.org>;' --cc erin@example.org --bcc "frank@example.org;" \
+  --subject lists --body-text hello
+/usr/bin/python3 - "$work/Maildir" <<'PY' || fail "recipients, Cc or Bcc went wrong"
+import email, json, os, sys
 folder = sys.argv[1]
-(name,) = os.listdir(folder)
-rcpts = json.load(open(os.path.join(folder, name)))["rcpt_tos"]
-assert rcpts == ["bob@example.net", "carol@example.com", "dan@example.org"], rcpts
+(name,) = os.listdir(os.path.join(folder, "envelopes"))
+rcpts = json.load(open(os.path.join(folder, "envelopes", name)))["rcpt_tos"]
+assert rcpts == ["bob@example.net", "carol@example.com", "dan@example.org", "erin@example.org",
+                 "frank@example.org"], rcpts
+(stored,) = os.listdir(os.path.join(folder, "new"))
+message = email.message_from_binary_file(open(os.path.join(folder, "new", stored), "rb"))
+assert "erin@example.org" in message["Cc"], message["Cc"]
+assert message["Bcc"] is None and b"frank" not in open(os.path.join(folder, "new", stored), "rb").read()
 PY
 rm -f "$work"/Maildir/new/* "$work"/Maildir/envelopes/*
 
@@ -82,6 +88,13 @@ peer "220 ready" "250 hello" "250 ok" "250 ok" "354 go ahead" "DATA:250 queued" 
 run 0 send --server "127.0.0.1:$peer_port" --from a@example.org --to b@example.org --body-text x
 says "sent: 1 message(s)" out.txt
 says "warning:" err.txt
+# A server that never answers: the run ends within the time-out, as a temporary failure.
+peer "220 ready" "SILENT"
+start=$(date +%s)
+run 75 send --server "127.0.0.1:$peer_port" --from a@example.org --to b@example.org --body-text x --timeout 2
+[ $(( $(date +%s) - start )) -le 10 ] || fail "a silent server held the tool beyond its time-out"
+says "within 2 s" err.txt
+kill "$peer_pid" 2>/dev/null || true
 # Control characters from a server never reach the terminal raw.
 peer "220 ready" "250 hello" "550 bad $(printf '\033')[31mred"
 run 65 send --server "127.0.0.1:$peer_port" --from a@example.org --to b@example.org --body-text x

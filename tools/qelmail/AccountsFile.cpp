@@ -30,7 +30,7 @@ TAccountSettings SettingsOf(const TQELMailAccount& Account, TProtocol Protocol)
     s.Name = Account.AccountName;
     s.Server = Protocol == TProtocol::Smtp ? Account.SMTPServer : Account.Pop3Server;
     s.Port = Protocol == TProtocol::Smtp ? Account.SMTPPort : Account.Pop3Port;
-    s.TimeOutTenths = Account.TimeOut();
+    s.TimeOut = Account.TimeOut();
     s.ProgressStep = Account.ProgressStep();
     s.User = Account.Username;
     s.Password = Account.Password;
@@ -103,7 +103,7 @@ TAccountSettings ReadAccountSettings(const QCommandLineParser& Parser, TProtocol
         s.Port = address.Port;
     }
     if (s.Server.empty()) throw TUsageError("--server is required (or an account that names its server)");
-    if (Parser.isSet("timeout")) s.TimeOutTenths = ParseInt(Parser.value("timeout"), "--timeout", 1, 3600) * 10;
+    if (Parser.isSet("timeout")) s.TimeOut = ParseInt(Parser.value("timeout"), "--timeout", 1, 3600);
     if (Parser.isSet("progress-step"))
         s.ProgressStep = ParseInt(Parser.value("progress-step"), "--progress-step", 1, 100);
     return s;
@@ -127,7 +127,7 @@ void ApplySettings(const TAccountSettings& Settings, TProtocol Protocol, TQELMai
         Account.Pop3Server = Settings.Server;
         Account.Pop3Port = Settings.Port;
     }
-    Account.SetTimeOut(Settings.TimeOutTenths);
+    Account.SetTimeOut(Settings.TimeOut);
     Account.SetProgressStep(Settings.ProgressStep);
     Account.Username = Settings.User;
     Account.Password = Settings.Password;

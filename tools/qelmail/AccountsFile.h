@@ -27,7 +27,9 @@ struct TAccountSettings {
     String Name;
     String Server;
     int32_t Port = 0;
-    int32_t TimeOutTenths = 600;  // an account's TimeOut counts tenths of a second
+    // The account's TimeOut: each wait lasts TimeOut tenths of a second and a server silent for
+    // ten waits in a row is given up, so it is also the seconds a silent server is given.
+    int32_t TimeOut = 60;
     int32_t ProgressStep = 1;
     String User, Password;
     String FromMail, FromName, ReplyMail;

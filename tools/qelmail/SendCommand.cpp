@@ -18,7 +18,7 @@ namespace {
 
 struct TSendOptions {
     TAccountSettings Account;
-    String From, FromName, ReplyTo, To, Subject, Body, Signature;
+    String From, FromName, ReplyTo, To, Cc, Bcc, Subject, Body, Signature;
     QStringList Attachments;
     int32_t LinePause = 0;  // a tool has no old server to spare; the component keeps its own default
     bool Verbose = false;
@@ -34,6 +34,8 @@ TSendOptions ParseSendOptions(const QStringList& Args)
         {"from-name", "Sender's display name (default: the account's).", "name"},
         {"reply-to", "Reply-To address (default: the account's).", "addr"},
         {"to", "Recipients (repeatable; each may be a list separated by ',' or ';').", "list"},
+        {"cc", "Copy recipients, shown in a Cc header (repeatable, lists as for --to).", "list"},
+        {"bcc", "Blind copy recipients, in no header (repeatable, lists as for --to).", "list"},
         {"subject", "Subject line.", "text"},
         {"signature-file", "Signature lines added after the body.", "file"},
         {"attach", "A file to attach (repeatable).", "file"},
@@ -51,6 +53,8 @@ TSendOptions ParseSendOptions(const QStringList& Args)
     o.FromName = p.isSet("from-name") ? p.value("from-name").toStdString() : o.Account.FromName;
     o.ReplyTo = p.isSet("reply-to") ? p.value("reply-to").toStdString() : o.Account.ReplyMail;
     o.To = AddressList(p.values("to"));
+    o.Cc = AddressList(p.values("cc"));
+    o.Bcc = AddressList(p.values("bcc"));
     if (o.To.empty()) throw TUsageError("--to names no recipient");
     o.Subject = p.value("subject").toStdString();
     o.Body = ReadBody(p);
@@ -76,7 +80,7 @@ void WireEvents(TQELSMTPMail& Smtp, const TSendOptions& O, TProgressBar& Bar, TR
     Smtp.OnError = [&Smtp, &Report, &Accepted, fail = Report.ErrorHandler(Smtp)](TObject* Sender, const String& Status,
                                                                                 const String& Text, bool IsError) {
         if (Accepted == Smtp.Messages()->Count())
-            Report.Warn("the message was accepted, but closing the session failed: " + Status + ": " + Text);
+            Report.Warn(Text);
         else
             fail(Sender, Status, Text, IsError);
     };
@@ -110,6 +114,8 @@ int RunSend(const QStringList& Args)
     msg->FromName = o.FromName;
     msg->ReplyTo = o.ReplyTo;
     msg->SendTo = o.To;
+    msg->CC = o.Cc;
+    msg->BCC = o.Bcc;
     msg->Subject = o.Subject;
     msg->Message()->SetText(o.Body);
     for (const QString& a : o.Attachments) msg->Attachments()->Add(a.toStdString());

@@ -21,7 +21,7 @@ const char* Usage =
     "usage: qelmail <command> [options]\n"
     "commands:\n"
     "  send        send a message with attachments through an SMTP server\n"
-    "  fetch       read a POP3 mailbox, list new messages, save their attachments\n"
+    "  fetch       read a POP3 mailbox: list new messages, store them in a Maildir, save attachments\n"
     "  mapi-send   send a message or fax through the Simple MAPI provider and a profile\n"
     "  quick-send  send a short message or fax to one recipient through the default profile\n"
     "  accounts    list the mail accounts of an accounts file\n"

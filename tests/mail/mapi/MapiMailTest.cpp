@@ -475,12 +475,21 @@ TEST_F(MapiMail, AssigningMessagesWithItemsFailsAndKeepsTheTarget)
     EXPECT_EQ(Other.Messages()->Items(0)->Subject, "kept");
 }
 
-TEST_F(MapiMail, DeleteTellsTheHandlerFirstAndReportsOnlyTheFreeing)
+TEST_F(MapiMail, DeleteTellsTheHandlerFirstAndReportsABadIndex)
 {
     Hook();
     Add("one", {"ann"});
-    EXPECT_THROW(M->Messages()->Delete(1), EListError);  // a bad index reaches the caller
+    for (int bad : {1, 5, -1}) EXPECT_FALSE(M->Messages()->Delete(bad)) << bad;  // reported, as every mail collection does
+    EXPECT_EQ(Reported, (std::vector<String>{"List index out of bounds (1)", "List index out of bounds (5)",
+                                             "List index out of bounds (-1)"}));
+    Reported.clear();
+    TObject* sender = nullptr;
+    Application->OnException = [&sender](TObject* Sender, const Exception&) { sender = Sender; };
+    EXPECT_FALSE(M->Messages()->Delete(7));
+    EXPECT_EQ(sender, M->Messages());
+    Application->OnException = [this](TObject*, const Exception& E) { Reported.push_back(E.Message()); };
     EXPECT_TRUE(Events.empty());
+    EXPECT_EQ(M->Messages()->Count(), 1);
     EXPECT_TRUE(M->Messages()->Delete(0));
     EXPECT_EQ(Events, Lines{"OnDeleteMail:one"});
     EXPECT_EQ(Senders, std::vector<TObject*>{M->Messages()});

@@ -168,3 +168,43 @@ TEST(AccountsTest, FormFileRoundTrip)
     EXPECT_FALSE(home->Default());
     EXPECT_TRUE(copy->Accounts()->Items(1)->Default());
 }
+
+TEST(AccountsTest, CopyingIntoAHolderWithAccountsEndsAsARefill)
+{
+    TQELAccountHolder source(nullptr);
+    Fill(source.Accounts()->Add(), "home");
+    Fill(source.Accounts()->Add(), "work");
+    source.Accounts()->Items(1)->SetDefault(true);
+
+    // Emptied and refilled one by one: the first copy is the default, whatever was marked before.
+    for (int kept : {1, 2, 3}) {
+        SCOPED_TRACE(kept);
+        TQELAccountHolder target(nullptr);
+        for (int i = 0; i < kept; ++i) target.Accounts()->Add()->AccountName = "old";
+        target.Accounts()->Items(kept - 1)->SetDefault(true);
+        target.SetQELMailAccounts(source.Accounts());
+        ASSERT_EQ(target.Accounts()->Count(), 2);
+        ExpectFilledAs(target.Accounts()->Items(0), "home");
+        ExpectFilledAs(target.Accounts()->Items(1), "work");
+        EXPECT_TRUE(target.Accounts()->Items(0)->Default());
+        EXPECT_FALSE(target.Accounts()->Items(1)->Default());
+        EXPECT_EQ(target.Accounts()->Items(0)->ProgressStep() + target.Accounts()->Items(1)->ProgressStep(), 0);
+    }
+
+    // Copying a collection onto itself, or a copy that fails, changes no mark.
+    TQELMailAccounts* accounts = source.Accounts();
+    accounts->Assign(accounts);
+    EXPECT_FALSE(accounts->Items(0)->Default());
+    EXPECT_TRUE(accounts->Items(1)->Default());
+    TCollection foreign(ClassOf<TCollectionItem>());
+    foreign.Add();
+    EXPECT_THROW(accounts->Assign(&foreign), EConvertError);
+    ASSERT_EQ(accounts->Count(), 2);
+    EXPECT_FALSE(accounts->Items(0)->Default());
+    EXPECT_TRUE(accounts->Items(1)->Default());
+
+    // An empty copy leaves no account.
+    TQELAccountHolder empty(nullptr);
+    source.SetQELMailAccounts(empty.Accounts());
+    EXPECT_EQ(source.Accounts()->Count(), 0);
+}

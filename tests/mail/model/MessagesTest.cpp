@@ -195,3 +195,32 @@ TEST(MessagesTest, FormFileRoundTripOfOutgoingMessages)
     // The type is not stored: the composition looks it up again from the file name.
     EXPECT_EQ(notes->FileName + "|" + notes->PhysFile + "|" + notes->MimeType, "notes.txt|C:\\mail\\notes.txt|");
 }
+
+TEST(MessagesTest, CcAndBccArePublishedAndStoredOnlyWhenSet)
+{
+    TComponent form(nullptr);
+    form.SetName("Form1");
+    auto* smtp = new TQELSMTPMail(&form);
+    smtp->SetName("SMTP1");
+    TQELMessage* plain = smtp->Messages()->Add();
+    plain->SendTo = "bob@example.org";
+    EXPECT_EQ(plain->CC + plain->BCC, "");
+    const String stored = ComponentToText(&form);
+    EXPECT_EQ(stored.find("\"CC\""), String::npos);
+    EXPECT_EQ(stored.find("\"BCC\""), String::npos);
+
+    TQELMessage* copied = smtp->Messages()->Add();
+    copied->setProperty("CC", QVariant::fromValue(String("cy@example.org;dee@example.org")));
+    copied->setProperty("BCC", QVariant::fromValue(String("eve@example.org")));
+    EXPECT_EQ(copied->CC, "cy@example.org;dee@example.org");
+    EXPECT_EQ(copied->BCC, "eve@example.org");
+
+    TComponent loaded(nullptr);
+    TextToComponent(ComponentToText(&form), &loaded);
+    auto* copy = dynamic_cast<TQELSMTPMail*>(loaded.FindComponent("SMTP1"));
+    ASSERT_TRUE(copy);
+    ASSERT_EQ(copy->Messages()->Count(), 2);
+    EXPECT_EQ(copy->Messages()->Items(0)->CC + copy->Messages()->Items(0)->BCC, "");
+    EXPECT_EQ(copy->Messages()->Items(1)->CC, "cy@example.org;dee@example.org");
+    EXPECT_EQ(copy->Messages()->Items(1)->BCC, "eve@example.org");
+}

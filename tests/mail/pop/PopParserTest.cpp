@@ -123,8 +123,9 @@ TEST_F(PopParser, WithoutAnEmptyLineEverythingIsBody)
     EXPECT_EQ(m->FromMail + m->Subject + m->MessageId, "");
     EXPECT_EQ(Body(m), (std::vector<String>{"From: a@b", "Subject: lost", "dotted"}));
     EXPECT_EQ(m->MessageNumber, 9);
-    m = Parse(Lines({"", "From: a@b"}));  // the second message without an id is dropped
-    EXPECT_EQ(m, nullptr);
+    m = Parse(Lines({"", "From: a@b"}));  // a second message without an id is a message of its own
+    ASSERT_NE(m, nullptr);
+    EXPECT_EQ(Body(m), (std::vector<String>{"From: a@b"}));
 }
 
 TEST_F(PopParser, DuplicateCheckOnTheMessageId)
@@ -132,15 +133,57 @@ TEST_F(PopParser, DuplicateCheckOnTheMessageId)
     const String text = Lines({"Message-ID: <same@x>", "Subject: one", "", "body"});
     ASSERT_NE(Parse(text), nullptr);
     EXPECT_EQ(Parse(Lines({"Message-ID: <SAME@X>", "Subject: two", ""})), nullptr);
+    // Without a Message-ID nothing can tell two messages apart: none is taken for a duplicate.
     ASSERT_NE(Parse(Lines({"Subject: no id", ""})), nullptr);
-    EXPECT_EQ(Parse(Lines({"Subject: no id either", ""})), nullptr);
-    EXPECT_EQ(Events, (std::vector<String>{"after one", "after no id"}));
-    EXPECT_EQ(Mail.ReceivedIds->ToVector(), (std::vector<String>{"<same@x>", ""}));
+    ASSERT_NE(Parse(Lines({"Subject: no id either", ""})), nullptr);
+    EXPECT_EQ(Events, (std::vector<String>{"after one", "after no id", "after no id either"}));
+    EXPECT_EQ(Mail.ReceivedIds->ToVector(), (std::vector<String>{"<same@x>"}));
     // Deleting a held message forgets its id, so the next reading takes the message again.
     ASSERT_TRUE(Mail.Messages()->Delete(0));
-    EXPECT_EQ(Mail.ReceivedIds->ToVector(), (std::vector<String>{""}));
+    EXPECT_TRUE(Mail.ReceivedIds->ToVector().empty());
     EXPECT_NE(Parse(text), nullptr);
+    EXPECT_EQ(Mail.Messages()->Count(), 3);
+    // Released, a message is freed but its id stays known: the same message is still a duplicate.
+    ASSERT_TRUE(Mail.ReleaseMessage(2));
     EXPECT_EQ(Mail.Messages()->Count(), 2);
+    EXPECT_EQ(Mail.ReceivedIds->ToVector(), (std::vector<String>{"<same@x>"}));
+    EXPECT_EQ(Parse(text), nullptr);
+    // A message without an id leaves the known ids alone when it goes.
+    ASSERT_TRUE(Mail.Messages()->Delete(0));
+    EXPECT_EQ(Mail.ReceivedIds->ToVector(), (std::vector<String>{"<same@x>"}));
+    MailTest::TExceptionLog exceptions;
+    EXPECT_FALSE(Mail.ReleaseMessage(5));
+    EXPECT_EQ(exceptions.Count(), 1u);
+}
+
+TEST_F(PopParser, PartHeadersComeWithTheirAttachments)
+{
+    // The header a part's name came from, as it came: a host decodes RFC 2047 and RFC 2231 names
+    // from it, which FileName (cleaned of "?" and the like) can no longer give.
+    std::vector<std::pair<TQELAttachment*, String>> headers;
+    Mail.OnPartHeader = [&](TObject* Sender, TQELAttachment* A, const String& Header) {
+        EXPECT_EQ(Sender, &Mail);
+        EXPECT_EQ(A->Content->Size(), 0);  // not decoded yet
+        headers.emplace_back(A, Header);
+    };
+    const String encoded = Lines({"Content-Type: application/octet-stream;", " name=\"=?UTF-8?B?w6kudHh0?=\"",
+                                  "Content-Transfer-Encoding: base64", "Content-Disposition: attachment;",
+                                  " filename*=UTF-8''%E2%82%AC.txt"});
+    TQELMessage* m = Parse(Lines({"Subject: s", "Content-Type: multipart/mixed; boundary=b", "Message-ID: <ph@x>", "",
+                                  "--b", "Content-Type: text/plain", "", "text", "--b", encoded, "YWJj", "--b",
+                                  "Content-Type: text/html", "", "<p>", "--b--"}));
+    ASSERT_EQ(m->Attachments()->Count(), 2);
+    ASSERT_EQ(headers.size(), 2u);
+    EXPECT_EQ(headers[0].first, m->Attachments()->Items(0));
+    EXPECT_EQ(headers[0].second, encoded);
+    EXPECT_EQ(m->Attachments()->Items(0)->FileName, "=UTF-8Bw6kudHh0=");
+    EXPECT_EQ(Bytes(m->Attachments()->Items(0)), "abc");
+    EXPECT_EQ(headers[1].first, m->Attachments()->Items(1));
+    EXPECT_EQ(headers[1].second, "Content-Type: text/html\r\n");
+    EXPECT_EQ(Body(m), (std::vector<String>{"text"}));
+    // A UU block has no part header.
+    Parse(Lines({"Message-ID: <uu@x>", "", "begin 644 one.txt", "#86)C", "`", "end"}));
+    EXPECT_EQ(headers.size(), 2u);
 }
 
 TEST_F(PopParser, DotUnstuffingOfTheBody)

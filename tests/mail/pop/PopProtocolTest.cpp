@@ -83,10 +83,61 @@ TEST(PopProtocol, ReplyStatusAndText)
     EXPECT_FALSE(read("+OK\r\n").IsError());
     EXPECT_FALSE(read("-ER\r\n").IsError());
     EXPECT_EQ(read("+OK   padded text  \r\n").Message(), "padded text");
-    // Only the first line speaks; what came with it is kept as it came (a message's first lines).
-    const TReply retr = read("+OK 120 octets\r\nFrom: a@b\r\n");
+    // Only the first line speaks, and only it is taken: what follows is the next reply's.
+    TReply stat;
+    EXPECT_EQ(stat.Take("+OK 2 300\r\n+OK 120 octets\r\n"), 11u);
+    EXPECT_EQ(stat.Message(), "2 300");
+    EXPECT_EQ(stat.Text(), "+OK 2 300\r\n");
+}
+
+TEST(PopProtocol, ReplyWithTextTakesWhatCameWithItUpToTheTerminator)
+{
+    // The start of a message that came with its status line is kept as it came.
+    TReply retr(true);
+    EXPECT_EQ(retr.Take("+OK 120 octets\r\nFrom: a@b\r\n"), 27u);
     EXPECT_EQ(retr.Message(), "120 octets");
     EXPECT_EQ(retr.Text(), "+OK 120 octets\r\nFrom: a@b\r\n");
+    // Not past the terminator (the status line's own line end may begin it), nor after "-ERR".
+    TReply empty(true);
+    EXPECT_EQ(empty.Take("+OK\r\n.\r\n+OK deleted\r\n"), 8u);
+    TReply refused(true);
+    EXPECT_EQ(refused.Take("-ERR no such message\r\n+OK bye\r\n"), 22u);
+    EXPECT_EQ(refused.Text(), "-ERR no such message\r\n");
+    // A status line in pieces: the text comes with the read that ends it.
+    TReply pieces(true);
+    EXPECT_EQ(pieces.Take("+OK 1"), 5u);
+    EXPECT_FALSE(pieces.Complete());
+    EXPECT_EQ(pieces.Take("0\r\nab\r\n.\r\n+OK"), 10u);
+    EXPECT_EQ(pieces.Text(), "+OK 10\r\nab\r\n.\r\n");
+}
+
+TEST(PopProtocol, TextPiecesEndAtTheTerminator)
+{
+    TTerminatorSearch search;
+    search.Feed("+OK\r\nfirst");
+    TTextPiece one(search);
+    EXPECT_FALSE(one.Complete());
+    EXPECT_EQ(one.Take(" line\r\n.\r"), 9u);
+    EXPECT_TRUE(one.Complete());
+    TTextPiece two(search);
+    EXPECT_EQ(two.Take("\n+OK bye\r\n"), 1u);  // the terminator's last byte, not the next reply
+    EXPECT_TRUE(search.Found());
+    EXPECT_EQ(std::move(two).Text(), "\n");
+}
+
+TEST(PopProtocol, CommandNamesForReports)
+{
+    EXPECT_EQ(CommandName(User("ann")), "USER");
+    EXPECT_EQ(CommandName(Pass("secret")), "PASS");  // never the password
+    EXPECT_EQ(CommandName(Stat()), "STAT");
+    EXPECT_EQ(CommandName(Retr(3)), "RETR 3");
+    EXPECT_EQ(CommandName(Top(3)), "TOP 3 0");
+    EXPECT_EQ(CommandName(Dele(12)), "DELE 12");
+    EXPECT_EQ(CommandName(Quit()), "QUIT");
+    EXPECT_TRUE(TextFollows("RETR 3"));
+    EXPECT_TRUE(TextFollows("TOP 3 0"));
+    EXPECT_FALSE(TextFollows("DELE 3"));
+    EXPECT_FALSE(TextFollows(""));
 }
 
 TEST(PopProtocol, ReplyWithoutLineEndStopsGrowing)

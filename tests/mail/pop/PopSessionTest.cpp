@@ -5,11 +5,14 @@
 #include "mail/pop/POPMail.h"
 #include "tests/support/ScriptedServer.h"
 
+#include <QMetaClassInfo>
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstring>
+#include <map>
 #include <utility>
 
 using namespace qel;
@@ -152,9 +155,9 @@ TEST_F(PopSession, CommandSequence)
     EXPECT_FALSE(Pop.Busy);
     EXPECT_TRUE(Errors.empty());
 
-    // Headers only: TOP n 0, whose status line carries no size (and stray bytes after the end).
-    const TScript tops =
-        Opening("+OK 1 300") + TScript{{"TOP 1 0", {"+OK\r\nSubject: Top\r\n\r\n.\r\nstray\r\n"}}} + Quit;
+    // Headers only: TOP n 0, whose status line carries no size (and QUIT's reply early, with it).
+    const TScript tops = Opening("+OK 1 300") +
+        TScript{{"TOP 1 0", {"+OK\r\nSubject: Top\r\n\r\n.\r\n+OK bye\r\n"}}, {"QUIT", {}}};
     TPopServer topServer({tops});
     Holder.Accounts()->Items(0)->Pop3Port = topServer.Port();
     Holder.Accounts()->Items(0)->DeleteOffServer = false;
@@ -194,13 +197,13 @@ TEST_F(PopSession, ErrorRepliesEndTheSessionWithoutQuit)
     const TScript ready = {{"", {"+OK ready\r\n"}}};
     const TScript user = ready + TScript{{"USER ann", {"+OK\r\n"}}};
     const std::vector<TCase> cases = {
-        // The greeting's report, then USER's reply check on the closed connection reports once more.
-        {{{"", {"-err server busy\r\n"}}}, 0, {"0|-ERR server busy", "0|-ERR server busy"}, {}},
+        // One report: the steps after the failed greeting stay quiet.
+        {{{"", {"-err server busy\r\n"}}}, 0, {"0|-ERR server busy"}, {}},
         {ready + TScript{{"USER ann", {"-ERR unknown user\r\n"}}}, 0, {"0|-ERR unknown user"}, {}},
         {user + TScript{{"PASS secret", {"-ERR wrong password\r\n"}}}, 0, {"0|-ERR wrong password"}, {}},
         {Opening("-ERR locked"), 0, {"0|-ERR locked"}, {}},
-        // STAT failed, yet the count of an earlier session drives one more request that goes nowhere.
-        {Opening("-ERR locked"), 2, {"0|-ERR locked", "0|-ERR locked"}, {"BeforeRetrieve 1"}},
+        // STAT failed: the count of an earlier session drives no request.
+        {Opening("-ERR locked"), 2, {"0|-ERR locked"}, {}},
         {Opening("+OK 2 200") + TScript{{"RETR 1", {"-ERR no such message\r\n"}}}, 0,
          {"0|-ERR no such message"}, {"BeforeRetrieve 1"}},
         {Opening("+OK 2 200") + TScript{{"RETR 1", {Octets(Note(1))}}, {"DELE 1", {"-Err busy\r\n"}}}, 0,
@@ -234,10 +237,11 @@ TEST_F(PopSession, UnreachableServerAndMissingHolder)
     TPopServer second({Opening("+OK 0 0") + Quit});
     AddAccount(second.Port());
     EXPECT_TRUE(Pop.Execute());
-    // The socket's own notice (its errno), then "Can not connect", the missing greeting and the
-    // failed USER: the three reports of the dialogue. The second account is read all the same.
-    EXPECT_EQ(Errors, Lines({IntToStr(ECONNREFUSED) + "| ", "0| Can not connect to server",
-                             "0| Can not connect to server", "0| Can not connect to server"}));
+    // The socket's own notice (its errno), then "Can not connect"; the steps after it stay quiet.
+    // The second account is read all the same.
+    const String where = "127.0.0.1:" + IntToStr(port);
+    EXPECT_EQ(Errors, Lines({IntToStr(ECONNREFUSED) + "|Connection refused (" + where + ") while connecting",
+                             "0|Can not connect to server " + where + ": Connection refused"}));
     EXPECT_EQ(second.Lines(), ClientLines(Opening("+OK 0 0") + Quit));
 
     Errors.clear();
@@ -254,14 +258,24 @@ TEST_F(PopSession, RepliesSplitAnywhere)
     TScript bytewise;
     for (const TRow& row : Opening("+OK 1 120") + TScript{{"RETR 1", {Octets(Note(1))}}} + Quit)
         bytewise.push_back({row.Client, Bytewise(row.Server.front())});
-    // The terminator cut between two reads at each of its positions; bytes after it are no text.
+    // The terminator cut between two reads at each of its positions; the bytes after it are the
+    // start of the next reply (its status line and first text line), which waits for its rest.
+    std::vector<String> replies;
+    for (int cut = 0; cut < 5; ++cut) replies.push_back(Octets(Note(10 + cut)));
+    replies.push_back("+OK bye\r\n");
+    auto early = [](const String& Reply) {
+        const size_t second = Reply.find('\n', Reply.find('\n') + 1);
+        return second == String::npos ? Reply.size() : second + 1;
+    };
     TScript split = Opening("+OK 5 500");
-    for (int cut = 0; cut < 5; ++cut) {
-        const String reply = Octets(Note(10 + cut));
-        const size_t at = reply.size() - 5 + static_cast<size_t>(cut);
-        split.push_back({"RETR " + IntToStr(cut + 1), {reply.substr(0, at), reply.substr(at) + "stray\r\n"}});
+    for (size_t cut = 0; cut < 5; ++cut) {
+        const String& reply = replies[cut];
+        const size_t from = cut == 0 ? 0 : early(reply);
+        const size_t at = reply.size() - 5 + cut;
+        split.push_back({"RETR " + IntToStr(static_cast<int>(cut) + 1),
+                         {reply.substr(from, at - from), reply.substr(at) + replies[cut + 1].substr(0, early(replies[cut + 1]))}});
     }
-    split = split + Quit;
+    split.push_back({"QUIT", {}});
     TPopServer server({bytewise, split});
     AddAccount(server.Port());
     Pop.Execute();
@@ -286,13 +300,18 @@ TEST_F(PopSession, ServerGoneMidMessage)
     account->DeleteOffServer = true;
     account->SetTimeOut(1);
     MailTest::TExceptionLog exceptions;
-    // A reset is reported once, by the socket's own notice with its error code.
-    for (const String& status : Lines{"0", "0", IntToStr(ECONNRESET)}) {
+    // Each is reported once, saying what happened where; a reset by the socket's own notice with
+    // its error code and the system's words.
+    const Lines reports = {"0|The server closed the connection in reply to RETR 1",
+                           "0|No reply from the server to RETR 1 within 1 s",
+                           IntToStr(ECONNRESET) + "|" + std::strerror(ECONNRESET) + " (127.0.0.1:" +
+                               IntToStr(server.Port()) + ") in reply to RETR 1"};
+    for (const String& report : reports) {
         Errors.clear();
         const auto start = std::chrono::steady_clock::now();
         Pop.Execute();
         EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(4));
-        EXPECT_EQ(Errors, Lines({status + "|+OK 500 octets"}));
+        EXPECT_EQ(Errors, Lines({report}));
     }
     // No message, and neither DELE nor QUIT went out: nothing is deleted on the server.
     EXPECT_EQ(server.Lines(0), ClientLines(closes));
@@ -307,7 +326,7 @@ TEST_F(PopSession, DuplicatesByMessageId)
 {
     const TScript mailbox = Opening("+OK 2 400") +
         TScript{{"RETR 1", {Octets(Note(1))}}, {"RETR 2", {Octets(Note(2))}}} + Quit;
-    // Two messages without a Message-ID share the empty one: only the first is kept.
+    // Messages without a Message-ID are never duplicates of each other: both are kept.
     const TScript noIds = Opening("+OK 2 100") +
         TScript{{"RETR 1", {Octets("Subject: A\r\n\r\nx\r\n")}},
                 {"RETR 2", {Octets("Subject: B\r\n\r\ny\r\n")}}} + Quit;
@@ -319,8 +338,105 @@ TEST_F(PopSession, DuplicatesByMessageId)
                              "AfterRetrieve Note 2", "AfterExecute", "BeforeExecute", "BeforeRetrieve 1",
                              "BeforeRetrieve 2", "AfterExecute"}));
     Pop.Execute();
-    EXPECT_EQ(Subjects(), Lines({"Note 1", "Note 2", "A"}));
+    EXPECT_EQ(Subjects(), Lines({"Note 1", "Note 2", "A", "B"}));
     EXPECT_EQ(server.Lines(1), ClientLines(mailbox));
+}
+
+TEST_F(PopSession, DeletesOnlyWhatTheHostGotOrTrueDuplicates)
+{
+    // Two messages without a Message-ID are two messages: each is handed over before its DELE.
+    // A true duplicate (the Message-ID of a message held) goes without being handed over.
+    const String noId = "Subject: A\r\n\r\nonly copy of A\r\n", otherNoId = "Subject: B\r\n\r\nonly copy of B\r\n";
+    const TScript mailbox = Opening("+OK 4 400") +
+        TScript{{"RETR 1", {Octets(noId)}}, {"DELE 1", {"+OK\r\n"}}, {"RETR 2", {Octets(otherNoId)}},
+                {"DELE 2", {"+OK\r\n"}}, {"RETR 3", {Octets(Note(1))}}, {"DELE 3", {"+OK\r\n"}},
+                {"RETR 4", {Octets(Note(1, "same id, other text"))}}, {"DELE 4", {"+OK\r\n"}}} + Quit;
+    // A message the host released keeps its Message-ID: it is no new message the next time either.
+    const TScript again = Opening("+OK 2 200") +
+        TScript{{"RETR 1", {Octets(Note(1))}}, {"DELE 1", {"+OK\r\n"}}, {"RETR 2", {Octets(Note(2))}},
+                {"DELE 2", {"+OK\r\n"}}} + Quit;
+    TPopServer server({mailbox, again});
+    AddAccount(server.Port())->DeleteOffServer = true;
+    std::vector<String> bodies;
+    Pop.AfterRetrieve = [&](TObject*, TQELMessage* M) {
+        Events.push_back("AfterRetrieve " + M->Subject);
+        bodies.push_back(M->Message()->Text());
+        if (M->MessageNumber == 3 || M->Subject == "Note 2") {
+            EXPECT_TRUE(Pop.ReleaseMessage(M->Index()));
+        }
+    };
+    Pop.Execute();
+    EXPECT_EQ(Events, Lines({"BeforeExecute", "BeforeRetrieve 1", "AfterRetrieve A", "OnDelete 1", "BeforeRetrieve 2",
+                             "AfterRetrieve B", "OnDelete 2", "BeforeRetrieve 3", "AfterRetrieve Note 1", "OnDelete 3",
+                             "BeforeRetrieve 4", "OnDelete 4", "AfterExecute"}));
+    EXPECT_EQ(bodies, Lines({"only copy of A\n", "only copy of B\n", "Body 1\n"}));
+    Events.clear();
+    Pop.Execute();
+    EXPECT_EQ(server.Lines(0), ClientLines(mailbox));
+    EXPECT_EQ(server.Lines(1), ClientLines(again));
+    EXPECT_EQ(Events, Lines({"BeforeExecute", "BeforeRetrieve 1", "OnDelete 1", "BeforeRetrieve 2",
+                             "AfterRetrieve Note 2", "OnDelete 2", "AfterExecute"}));
+    EXPECT_EQ(Subjects(), Lines({"A", "B"}));
+    EXPECT_TRUE(Errors.empty());
+}
+
+TEST_F(PopSession, RetrievedTextAsTheServerSentIt)
+{
+    // The server put a dot before each line that began with one; a lone "." after a bare LF is
+    // text too (as the parser's lines have it), and so are bare line breaks and NUL bytes.
+    const String text = "Subject: dots\r\n\r\n.x\r\n.\r\na\n.\r\n\r\n.\n..\r\nc\rd\r\n" + String("n\0l\r\n", 5);
+    const String wire = "+OK 60 octets\r\nSubject: dots\r\n\r\n..x\r\n..\r\na\n.\r\n\r\n.\n...\r\nc\rd\r\n" +
+                        String("n\0l\r\n", 5) + ".\r\n";
+    // Once in one piece, once byte by byte, then cut in two at every offset.
+    const size_t cuts = wire.size() - 1;
+    TScript script = Opening("+OK " + IntToStr(static_cast<int>(cuts) + 2) + " 9000");
+    script.push_back({"RETR 1", {wire}});
+    script.push_back({"RETR 2", Bytewise(wire)});
+    for (size_t cut = 1; cut <= cuts; ++cut)
+        script.push_back({"RETR " + IntToStr(static_cast<int>(cut) + 2), {wire.substr(0, cut), wire.substr(cut)}});
+    TPopServer server({script + Quit});
+    AddAccount(server.Port());
+    std::map<int, String> texts;
+    Pop.OnRetrieveText = [&](TObject* Sender, uint16_t N, const String& Text) {
+        EXPECT_EQ(Sender, &Pop);
+        EXPECT_FALSE(Text.empty());
+        texts[N] += Text;
+    };
+    Pop.OnRetrieveTextEnd = [&](TObject*, uint16_t N) { Events.push_back("TextEnd " + IntToStr(N)); };
+    Pop.AfterRetrieve = [&](TObject*, TQELMessage* M) {
+        Events.push_back("AfterRetrieve " + IntToStr(M->MessageNumber));
+        EXPECT_EQ(M->Message()->ToVector(), Lines({".x", ".", "a", ".", "", ".", "..", "c", "d", String("n\0l", 3)}));
+        Pop.ReleaseMessage(M->Index());
+    };
+    Pop.Execute();
+    EXPECT_EQ(server.Lines(), ClientLines(script + Quit));
+    ASSERT_EQ(texts.size(), cuts + 2);
+    for (const auto& [n, got] : texts) EXPECT_EQ(got, text) << "message " << n;
+    for (size_t n = 1; n <= cuts + 2; ++n) {
+        const auto end = std::find(Events.begin(), Events.end(), "TextEnd " + IntToStr(static_cast<int>(n)));
+        ASSERT_NE(end, Events.end()) << n;
+        EXPECT_EQ(end[1], "AfterRetrieve " + IntToStr(static_cast<int>(n)));  // the text first, then the message
+    }
+    EXPECT_TRUE(Errors.empty());
+}
+
+TEST_F(PopSession, RetrievedTextOfAnEmptyOrUnfinishedMessage)
+{
+    // TOP of a message without header lines gives no text at all, yet its end; a reading that ends
+    // early gives the text that came and no end.
+    const TScript script = Opening("+OK 2 200") + TScript{{"TOP 1 0", {"+OK\r\n.\r\n"}},
+        {"TOP 2 0", {"+OK\r\nSubject: cut\r\n"}, TEnd::Close}};
+    TPopServer server({script});
+    AddAccount(server.Port())->HeaderOnly = true;
+    String text;
+    Pop.OnRetrieveText = [&](TObject*, uint16_t N, const String& Piece) { text += IntToStr(N) + ":" + Piece; };
+    Pop.OnRetrieveTextEnd = [&](TObject*, uint16_t N) { Events.push_back("TextEnd " + IntToStr(N)); };
+    Pop.Execute();
+    EXPECT_EQ(server.Lines(), ClientLines(script));
+    EXPECT_EQ(text, "2:Subject: cut\r\n");
+    EXPECT_EQ(Events, Lines({"BeforeExecute", "BeforeRetrieve 1", "TextEnd 1", "AfterRetrieve ", "BeforeRetrieve 2",
+                             "AfterExecute"}));
+    EXPECT_EQ(Errors.size(), 1u);
 }
 
 TEST_F(PopSession, DeletedNumbersBelongToOneSession)
@@ -550,4 +666,168 @@ TEST_F(PopSession, ExceptionDropsTheSessionAndGoesOn)
     AddAccount(last.Port());
     EXPECT_FALSE(Pop.Execute());
     EXPECT_EQ(last.Lines(), ClientLines(only));
+}
+
+TEST_F(PopSession, RepliesThatArriveTogether)
+{
+    // At each step the server sends its reply together with the next one: each reply is read once,
+    // in order, a message's text included, and the dialogue completes.
+    std::vector<std::vector<TRow>> scripts;
+    for (size_t step = 0; step + 1 < 9; ++step) {
+        const int n = static_cast<int>(step) * 10;
+        TScript rows = {{"", {"+OK ready\r\n"}}, {"USER ann", {"+OK\r\n"}}, {"PASS secret", {"+OK logged in\r\n"}},
+                        {"STAT", {"+OK 2 200\r\n"}}, {"RETR 1", {Octets(Note(n + 1))}}, {"DELE 1", {"+OK\r\n"}},
+                        {"RETR 2", {Octets(Note(n + 2))}}, {"DELE 2", {"+OK\r\n"}}, {"QUIT", {"+OK bye\r\n"}}};
+        rows[step].Server.front() += rows[step + 1].Server.front();
+        rows[step + 1].Server.clear();
+        scripts.push_back(rows);
+    }
+    TPopServer server(scripts);
+    TQELMailAccount* account = AddAccount(server.Port());
+    account->DeleteOffServer = true;
+    account->SetTimeOut(1);  // a reply taken for the wrong step leaves the client waiting a second
+    Lines subjects;
+    for (size_t i = 0; i < scripts.size(); ++i) {
+        SCOPED_TRACE(i);
+        Events.clear();
+        EXPECT_TRUE(Pop.Execute());
+        EXPECT_EQ(std::count(Events.begin(), Events.end(), "OnDelete 2"), 1);
+        EXPECT_TRUE(Errors.empty());
+        for (int n : {1, 2}) subjects.push_back("Note " + IntToStr(static_cast<int>(i) * 10 + n));
+    }
+    EXPECT_EQ(Subjects(), subjects);
+    for (size_t i = 0; i < scripts.size(); ++i) EXPECT_EQ(server.Lines(i), ClientLines(scripts[i])) << i;
+}
+
+TEST_F(PopSession, SilentServerEndsTheSessionWithinTheBound)
+{
+    // Ten empty waits of the account's TimeOut in a row end any wait: here 10 x 100 ms.
+    const TScript greeting = {{"", {}}};
+    const TScript stat = Opening("+OK 1 100");
+    TScript statSilent(stat.begin(), stat.end() - 1);
+    statSilent.push_back({"STAT", {}});
+    const TScript halfUser = {{"", {"+OK ready\r\n"}}, {"USER ann", {"+O"}}};
+    TPopServer server({greeting, statSilent, halfUser});
+    AddAccount(server.Port())->SetTimeOut(1);
+    const Lines reports = {"0|No greeting from the server within 1 s", "0|No reply from the server to STAT within 1 s",
+                           "0|No reply from the server to USER within 1 s"};
+    for (const String& report : reports) {
+        SCOPED_TRACE(report);
+        Errors.clear();
+        const auto start = std::chrono::steady_clock::now();
+        Pop.Execute();
+        EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(950));
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+        EXPECT_EQ(Errors, Lines{report});
+        EXPECT_FALSE(Pop.Busy);
+    }
+    EXPECT_EQ(server.Lines(1), ClientLines(statSilent)) << "no QUIT";
+}
+
+TEST_F(PopSession, ClosingPeerIsReportedWithWhereItHappened)
+{
+    const TScript opening = Opening("+OK 1 100");
+    std::vector<TScript> scripts;
+    for (size_t cut = 0; cut < opening.size(); ++cut) {
+        TScript script(opening.begin(), opening.begin() + static_cast<std::ptrdiff_t>(cut) + 1);
+        script.back().Server.clear();
+        script.back().End = TEnd::Close;
+        scripts.push_back(script);
+    }
+    scripts.push_back(opening + TScript{{"RETR 1", {Octets(Note(1))}}, {"DELE 1", {}, TEnd::Close}});
+    TPopServer server(scripts);
+    AddAccount(server.Port())->DeleteOffServer = true;
+    Lines reports;
+    for (size_t i = 0; i < scripts.size(); ++i) {
+        Errors.clear();
+        Pop.Execute();
+        reports.insert(reports.end(), Errors.begin(), Errors.end());
+    }
+    for (size_t i = 0; i < scripts.size(); ++i) EXPECT_EQ(server.Lines(i), ClientLines(scripts[i])) << i;
+    const String closed = "0|The server closed the connection ";
+    EXPECT_EQ(reports, Lines({closed + "at the greeting", closed + "in reply to USER", closed + "in reply to PASS",
+                              closed + "in reply to STAT", closed + "in reply to DELE 1"}));
+}
+
+TEST_F(PopSession, StepsOutsideASessionFailAndChangeNothing)
+{
+    const TScript script = Opening("+OK 1 100") + TScript{{"RETR 1", {Octets(Note(1))}}} + Quit;
+    TPopServer server({script});
+    AddAccount(server.Port());
+    EXPECT_TRUE(Pop.Execute());
+    ASSERT_TRUE(Errors.empty());
+    Events.clear();
+    EXPECT_FALSE(Pop.Login());
+    EXPECT_EQ(Pop.Init(), 0);
+    Pop.RetrieveMessage(1, false);
+    Pop.DeleteMessage(1);
+    EXPECT_EQ(Pop.RetrieveMessages(), 0);
+    const String none = "0|Not connected to a server: ";
+    EXPECT_EQ(Errors, Lines({none + "USER was not sent", none + "STAT was not sent", none + "RETR 1 was not sent",
+                             none + "DELE 1 was not sent", none + "RETR 1 was not sent"}));
+    EXPECT_TRUE(Events.empty()) << "no BeforeRetrieve, no OnDelete";
+    EXPECT_EQ(Pop.DeletedNumbers->Count(), 0);
+    EXPECT_EQ(Pop.MessageCount, 1);
+    EXPECT_EQ(Pop.Messages()->Count(), 1);
+    EXPECT_EQ(Pop.LastStatus, "+OK");
+    EXPECT_EQ(server.Lines(), ClientLines(script));
+}
+
+TEST_F(PopSession, MessageSizeIsBounded)
+{
+    TQELPOPMail fresh(nullptr);
+    EXPECT_EQ(fresh.MaxMessageSize(), 256 * 1024 * 1024);
+    fresh.SetMaxMessageSize(0);
+    EXPECT_EQ(fresh.MaxMessageSize(), TQELPOPMail::DefaultMaxMessageSize);
+    const QMetaObject& meta = TQELPOPMail::staticMetaObject;
+    EXPECT_STREQ(meta.classInfo(meta.indexOfClassInfo("default:MaxMessageSize")).value(), "268435456");
+
+    // A server that streams a message without end: past the bound the session ends, no DELE for it
+    // and no QUIT, so the server keeps every message, the one deleted before included.
+    String endless = "+OK 100 octets\r\n";
+    for (int i = 0; i < 64; ++i) endless += String(16 * 1024 - 2, 'z') + "\r\n";
+    TScript streaming = Opening("+OK 2 200") + TScript{{"RETR 1", {Octets(Note(1))}}, {"DELE 1", {"+OK\r\n"}}};
+    streaming.push_back({"RETR 2", {}});
+    for (size_t at = 0; at < endless.size(); at += 16 * 1024) streaming.back().Server.push_back(endless.substr(at, 16 * 1024));
+    // One read that holds more than the bound, terminator included.
+    const TScript whole = Opening("+OK 1 100") + TScript{{"RETR 1", {Octets(Note(3, String(300, 'x')))}}};
+    TPopServer server({streaming, whole});
+    TQELMailAccount* account = AddAccount(server.Port());
+    account->DeleteOffServer = true;
+    account->SetTimeOut(1);
+    Pop.SetMaxMessageSize(64 * 1024);
+    EXPECT_TRUE(Pop.Execute());
+    EXPECT_EQ(Errors, Lines{"0|Deletions were not committed: Message 2 exceeds the limit of 65536 bytes (MaxMessageSize)"});
+    EXPECT_EQ(Subjects(), Lines{"Note 1"});
+
+    Errors.clear();
+    Pop.SetMaxMessageSize(200);
+    EXPECT_TRUE(Pop.Execute());
+    EXPECT_EQ(server.Lines(0), ClientLines(streaming));
+    EXPECT_EQ(server.Lines(1), ClientLines(whole));
+    EXPECT_EQ(Errors, Lines{"0|Message 1 exceeds the limit of 200 bytes (MaxMessageSize)"});
+    EXPECT_EQ(Subjects(), Lines{"Note 1"});
+}
+
+TEST_F(PopSession, UncommittedDeletionsAreToldWhenClosingFails)
+{
+    const TScript deleting = Opening("+OK 1 100") + TScript{{"RETR 1", {Octets(Note(1))}}, {"DELE 1", {"+OK\r\n"}}};
+    const TScript refused = deleting + TScript{{"QUIT", {"-ERR some deleted messages not removed\r\n"}}};
+    const TScript closed = deleting + TScript{{"QUIT", {}, TEnd::Close}};
+    const TScript reading = Opening("+OK 1 100") + TScript{{"RETR 1", {Octets(Note(2))}}, {"QUIT", {}, TEnd::Close}};
+    TPopServer server({refused, closed, reading});
+    TQELMailAccount* account = AddAccount(server.Port());
+    account->DeleteOffServer = true;
+    Lines reports;
+    for (int i = 0; i < 3; ++i) {
+        account->DeleteOffServer = i < 2;
+        Errors.clear();
+        EXPECT_TRUE(Pop.Execute());
+        reports.insert(reports.end(), Errors.begin(), Errors.end());
+    }
+    EXPECT_EQ(reports, Lines({"-ERR|Deletions were not committed: -ERR some deleted messages not removed",
+                              "0|Deletions were not committed: The server closed the connection in reply to QUIT",
+                              "0|The server closed the connection in reply to QUIT"}));
+    EXPECT_EQ(server.Lines(0), ClientLines(refused));
+    EXPECT_EQ(server.Lines(1), ClientLines(closed));
 }

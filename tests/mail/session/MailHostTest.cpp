@@ -6,6 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <chrono>
 #include <string_view>
 #include <vector>
@@ -99,9 +103,9 @@ TEST(MailHostEngine, SilentOrClosedServerEndsTheWait)
     EXPECT_GE(Clock::now() - start, std::chrono::milliseconds(300));
     EXPECT_LT(Clock::now() - start, std::chrono::seconds(2));
 
-    // Without a limit the wait goes on, the queue serviced between empty waits, until the host
-    // ends the session from there.
-    host.SetSilentWaitLimit(0);
+    // Within the limit the queue is serviced between empty waits, so the host can end the session
+    // from there.
+    host.SetSilentWaitLimit(50);
     TTimer timer(nullptr);
     timer.SetInterval(250);
     timer.OnTimer = [&](TObject*) {
@@ -118,4 +122,61 @@ TEST(MailHostEngine, SilentOrClosedServerEndsTheWait)
     TOneLine cut;
     EXPECT_EQ(host.ReadReply(cut), TTestHost::TReplyEnd::Closed);
     EXPECT_EQ(cut.Line, "half a li");
+}
+
+TEST(MailHostEngine, EveryWaitIsBoundedByTheAccountsTimeOut)
+{
+    // Ten empty waits of TimeOut x 100 ms in a row: with a time-out of 1, a second of silence.
+    TScriptedServer silent(Conversations(TDialogue{}));
+    TTestHost host;
+    Lines errors;
+    host.OnError = [&](TObject*, const String& Status, const String& Text, bool) { errors.push_back(Status + "|" + Text); };
+    host.Connect("127.0.0.1", silent.Port(), 1);
+    const auto start = Clock::now();
+    TOneLine nothing;
+    EXPECT_FALSE(host.AwaitReply(nothing));
+    EXPECT_GE(Clock::now() - start, std::chrono::milliseconds(950));
+    EXPECT_LT(Clock::now() - start, std::chrono::seconds(3));
+    // Reported once, saying how long and for what; the session is over.
+    EXPECT_EQ(errors, Lines{"0|No greeting from the server within 1 s"});
+    EXPECT_TRUE(host.Aborted);
+    EXPECT_FALSE(host.Connected);
+}
+
+TEST(MailHostEngine, ConnectWaitFollowsTheAccountsTimeOut)
+{
+    // A listener that never accepts, its queue full: further connection requests go unanswered.
+    const int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in a = qeltest::detail::Loopback(0);
+    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+    ASSERT_EQ(::listen(listener, 0), 0);
+    const int port = qeltest::detail::BoundPort(listener);
+    a.sin_port = htons(static_cast<uint16_t>(port));
+    std::vector<int> fillers;
+    bool answered = true;
+    while (answered && fillers.size() < 16) {
+        fillers.push_back(::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
+        ::connect(fillers.back(), reinterpret_cast<sockaddr*>(&a), sizeof a);
+        pollfd p{fillers.back(), POLLOUT, 0};
+        answered = ::poll(&p, 1, 200) > 0;
+    }
+    auto closeAll = [&] {
+        for (int fd : fillers) ::close(fd);
+        ::close(listener);
+    };
+    if (answered) {
+        closeAll();
+        GTEST_SKIP() << "this kernel answers beyond the listen queue";
+    }
+    TTestHost host;
+    Lines errors;
+    host.OnError = [&](TObject*, const String& Status, const String& Text, bool) { errors.push_back(Status + "|" + Text); };
+    const auto start = Clock::now();
+    host.Connect("127.0.0.1", port, 1);
+    EXPECT_LT(Clock::now() - start, std::chrono::seconds(3));
+    closeAll();
+    const String where = "127.0.0.1:" + std::to_string(port);
+    EXPECT_EQ(errors, (Lines{std::to_string(ETIMEDOUT) + "|Connection timed out after 1 s (" + where + ") while connecting",
+                             "0|Can not connect to server " + where + ": Connection timed out after 1 s"}));
+    EXPECT_FALSE(host.Connected);
 }

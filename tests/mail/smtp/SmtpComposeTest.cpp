@@ -1,6 +1,8 @@
 #include "framework/core/Application.h"
 #include "framework/core/DateUtils.h"
+#include "framework/core/SysUtils.h"
 #include "mail/QELTIEmails.h"
+#include "mail/codec/HeaderDecoding.h"
 #include "mail/smtp/SmtpCompose.h"
 
 #include <QTemporaryDir>
@@ -271,4 +273,115 @@ TEST_F(SmtpCompose, AttachmentWithoutTypeTakesTheTypeOfItsFile)
     EXPECT_NE(wire.find("\r\nContent-type: application/octet-stream; name=\"unknown.qel-unknown-ext\"\r\n"),
               String::npos);
     EXPECT_EQ(wire.find("Content-type: ;"), String::npos);
+}
+
+namespace {
+
+// The field starting with Name with its continuation lines, each line separately.
+Lines FieldLines(const Lines& Text, const String& Name)
+{
+    auto at = std::find_if(Text.begin(), Text.end(), [&](const String& L) { return L.rfind(Name, 0) == 0; });
+    Lines field;
+    if (at == Text.end()) return field;
+    field.push_back(*at);
+    for (++at; at != Text.end() && !at->empty() && (at->front() == ' ' || at->front() == '\t'); ++at)
+        field.push_back(*at);
+    return field;
+}
+
+String Joined(const Lines& Field)
+{
+    String all;
+    for (const String& line : Field) all += line;
+    return all;
+}
+
+}  // namespace
+
+TEST_F(SmtpCompose, CcFollowsTheToLineAndBccNeverShows)
+{
+    Message->SendTo = "ann@example.net;bob@example.com";
+    Message->CC = "cy@example.org; dee@example.org;";
+    Message->BCC = "eve@example.org";
+    Lines lines = Compose();
+    const auto to = std::find(lines.begin(), lines.end(), "TO: <ann@example.net>,<bob@example.com>");
+    ASSERT_NE(to, lines.end());
+    EXPECT_EQ(*(to + 1), "Cc: <cy@example.org>,< dee@example.org>");
+    EXPECT_EQ(*(to + 2), "Subject: Hi");
+    const String wire = Wire();
+    EXPECT_EQ(wire.find("eve@example.org"), String::npos);
+    EXPECT_EQ(wire.find("Bcc"), String::npos);
+
+    Message->CC = "";
+    lines = Compose();
+    EXPECT_EQ(FieldLines(lines, "Cc").size(), 0u);
+}
+
+TEST_F(SmtpCompose, NonAsciiSubjectSenderAndFileNamesAreEncodedWords)
+{
+    const String subject = "Gr\xC3\xBC\xC3\x9F" "e aus K\xC3\xB6ln";
+    const String name = "J\xC3\xBCrgen M\xC3\xBCller";
+    const String file = "Pr\xC3\xBC" "fbericht \xE2\x82\xAC.txt";
+    Message->Subject = subject;
+    Message->FromName = name;
+    Attach(file, "foo");
+    const Lines lines = Compose();
+    EXPECT_EQ(FieldLines(lines, "Subject: "), Lines{"Subject: =?UTF-8?B?R3LDvMOfZSBhdXMgS8O2bG4=?="});
+    EXPECT_EQ(DecodeHeaderText(Joined(FieldLines(lines, "Subject: ")).substr(9)), subject);
+    const String from = Joined(FieldLines(lines, "From: "));
+    EXPECT_EQ(from, "From: =?UTF-8?B?SsO8cmdlbiBNw7xsbGVy?= <joe@example.org>");
+    EXPECT_EQ(DecodeHeaderText(from.substr(6, from.find(" <") - 6)), name);
+
+    const String type = Joined(FieldLines(lines, "Content-type: text/plain"));
+    const String disposition = Joined(FieldLines(lines, "Content-Disposition: "));
+    EXPECT_EQ(type, "Content-type: text/plain; name=\"=?UTF-8?B?UHLDvGZiZXJpY2h0IOKCrC50eHQ=?=\"");
+    EXPECT_EQ(disposition, "Content-Disposition: inLine; filename*=UTF-8''Pr%C3%BCfbericht%20%E2%82%AC.txt");
+    EXPECT_EQ(DecodeParameterValue(type.substr(14), "name"), file);
+    EXPECT_EQ(DecodeParameterValue(disposition.substr(21), "filename"), file);
+    for (const String& line : lines) {
+        if (line.empty()) break;  // the header ends: the body may carry any bytes
+        for (const char c : line) EXPECT_LT(static_cast<uint8_t>(c), 0x80) << line;
+    }
+}
+
+TEST_F(SmtpCompose, LongHeaderLinesAreFoldedAndUnfoldToTheirValue)
+{
+    String subject;
+    for (int i = 0; i < 40; ++i) subject += "word" + std::to_string(i) + " ";
+    subject += "\xC3\xA9t\xC3\xA9";  // a long subject that needs encoded words
+    String sendTo;
+    for (int i = 0; i < 1000; ++i) sendTo += "recipient" + std::to_string(i) + "@example.org;";
+    Message->Subject = subject;
+    Message->SendTo = sendTo;
+    Message->FromName = String(30, 'x') + " \xC3\xA9 " + String(30, 'y');  // encoded words in two lines
+    const String longName = "the quarterly report of the northern region for the year, final version.txt";
+    Attach(longName, "foo");
+    const Lines lines = Compose();
+    for (const String& line : lines) {
+        if (line.empty()) break;
+        if (line.rfind("Message-Id: ", 0) == 0) continue;  // one token: it stays whole
+        EXPECT_LE(line.size(), 78u) << line;
+    }
+
+    const Lines subjectLines = FieldLines(lines, "Subject: ");
+    EXPECT_GT(subjectLines.size(), 2u);
+    for (const String& line : subjectLines) EXPECT_LE(line.size(), 76u) << line;  // lines of encoded words
+    EXPECT_EQ(DecodeHeaderText(Joined(subjectLines).substr(9)), subject);
+
+    const String to = Joined(FieldLines(lines, "TO: "));
+    Lines addresses, expected;
+    for (size_t start = 4; start < to.size();) {
+        const size_t comma = std::min(to.find(',', start), to.size());
+        addresses.push_back(Trim(to.substr(start, comma - start)));
+        start = comma + 1;
+    }
+    for (int i = 0; i < 1000; ++i) expected.push_back("<recipient" + std::to_string(i) + "@example.org>");
+    EXPECT_EQ(addresses, expected);
+
+    const String from = Joined(FieldLines(lines, "From: "));
+    EXPECT_EQ(DecodeHeaderText(from.substr(6, from.find(" <") - 6)), Message->FromName);
+    const String type = Joined(FieldLines(lines, "Content-type: text/plain"));
+    EXPECT_EQ(type, "Content-type: text/plain; name=\"" + longName + "\"");
+    EXPECT_EQ(Joined(FieldLines(lines, "Content-Disposition: ")),
+              "Content-Disposition: inLine; filename=\"" + longName + "\"");
 }

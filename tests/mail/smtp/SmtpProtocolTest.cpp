@@ -23,6 +23,16 @@ TEST(SmtpProtocol, BuildersWriteOneExactLine)
     EXPECT_EQ(EndOfText(), "\r\n.\r\n");
 }
 
+TEST(SmtpProtocol, CommandNamesForReports)
+{
+    EXPECT_EQ(CommandName(Helo("mybox")), "HELO");
+    EXPECT_EQ(CommandName(MailFrom("anna@example.org")), "MAIL FROM");
+    EXPECT_EQ(CommandName(RcptTo("<bob@example.org>")), "RCPT TO");
+    EXPECT_EQ(CommandName(Data()), "DATA");
+    EXPECT_EQ(CommandName(EndOfText()), "end of text");
+    EXPECT_EQ(CommandName(Quit()), "QUIT");
+}
+
 TEST(SmtpProtocol, LineBreaksInAValueCannotStartACommand)
 {
     EXPECT_EQ(MailFrom("a@x>\r\nRCPT TO:<victim@y"), "MAIL FROM:<a@x>RCPT TO:<victim@y>\r\n");
@@ -100,19 +110,34 @@ TEST(SmtpProtocol, ReplyIsTheSameHoweverItIsSplit)
     }
 }
 
-TEST(SmtpProtocol, ReplyEndsWithTheLastLineOfWhatArrived)
+TEST(SmtpProtocol, ReplyEndsWithItsFinalLineAndLeavesTheNext)
 {
-    // Two lines both starting "220 ", arriving together: the status of the second.
-    TReplyAssembler together;
-    EXPECT_TRUE(together.Feed("220 first\r\n220 second\r\n"));
-    EXPECT_EQ(together.Status(), "220");
-    EXPECT_EQ(together.Message(), "second");
+    // Two replies arriving together: the first takes its own bytes only, the next reply the rest.
+    const std::string together = "250-mail.example\r\n250 HELP\r\n354 go on\r\n250 queued\r\n";
+    std::vector<std::string> statuses, messages;
+    for (std::string_view rest = together; !rest.empty();) {
+        TReplyAssembler reply;
+        const size_t taken = reply.Take(rest);
+        EXPECT_TRUE(reply.Complete());
+        statuses.push_back(reply.Status());
+        messages.push_back(reply.Message());
+        rest.remove_prefix(taken);
+    }
+    EXPECT_EQ(statuses, (std::vector<std::string>{"250", "354", "250"}));
+    EXPECT_EQ(messages, (std::vector<std::string>{"HELP", "go on", "queued"}));
 
-    // A final line followed by the start of another waits for that line to end.
+    // A final line followed by the start of another is complete; the start stays untaken.
     TReplyAssembler more;
-    EXPECT_FALSE(more.Feed("220 first\r\n22"));
-    EXPECT_TRUE(more.Feed("0 second\r\n"));
-    EXPECT_EQ(more.Message(), "second");
+    EXPECT_EQ(more.Take("220 first\r\n22"), 11u);
+    EXPECT_EQ(more.Message(), "first");
+    EXPECT_EQ(more.Take("0 second\r\n"), 0u);
+    EXPECT_EQ(more.Text(), "220 first\r\n");
+
+    // An LF whose CR ended the read before ends the reply, and nothing after it is taken.
+    TReplyAssembler split;
+    EXPECT_EQ(split.Take("250 ok\r"), 7u);
+    EXPECT_EQ(split.Take("\n221 bye\r\n"), 1u);
+    EXPECT_EQ(split.Message(), "ok");
 
     // A line without any status still ends the reply: it fails the status check instead of
     // leaving the client waiting for a line that never comes.
