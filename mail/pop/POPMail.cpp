@@ -100,6 +100,7 @@ String TQELPOPMail::GetSocketText()
     }
     LastStatus = reply.Status();
     LastMessage = reply.Message();
+    LastReply = TrimRight(reply.Text().substr(0, reply.Text().find_first_of("\r\n")));
     ReplyError = reply.IsError();
     if (OnServerMessage) OnServerMessage(this, LastStatus, LastMessage);
     return std::move(reply).Text();

@@ -71,6 +71,9 @@ public:
     std::unique_ptr<TClientSocket> ClientSocket;
     String LastStatus;
     String LastMessage;
+    // The last complete reply's lines as received (CR LF between them), beyond LastMessage's 64
+    // characters; POP3 keeps its status line only.
+    String LastReply;
     TQELMailAccount* CurrentAccount = nullptr;
 
     TQELOnConnectionState OnConnect;

@@ -89,6 +89,7 @@ String TQELSMTPMail::GetSocketText()
     LastStatus = reply.Status();
     LastMessage = reply.Message();
     if (!complete) return reply.Text();  // the session has ended with its report
+    LastReply = TrimRight(reply.Text());
     if (OnServerMessage) OnServerMessage(this, LastStatus, LastMessage);
     Application->ProcessMessages();
     return reply.Text();

@@ -83,9 +83,9 @@ before=$(server_sums)
 
 # 4. A wrong password is an error, reported as such.
 printf 'wrong\n' >"$work/bad"
-if "$tool" fetch --server "127.0.0.1:$pop_port" --user tester --password-file "$work/bad" 2>"$work/err.txt"; then
-  fail "a wrong password reported success"
-fi
+rc=0
+"$tool" fetch --server "127.0.0.1:$pop_port" --user tester --password-file "$work/bad" 2>"$work/err.txt" || rc=$?
+[ "$rc" -eq 77 ] || { cat "$work/err.txt" >&2; fail "a wrong password exited with $rc, not 77 (authentication)"; }
 
 # 5. Messages put straight into the server's Maildir: one Message-ID twice (listed and stored once,
 #    the repeat left on the server), two messages without a Message-ID (both), and attachments

@@ -79,6 +79,11 @@ run 69 send --accounts "$work/accounts.json" --account other --from a@example.or
 peer "220 ready" "250 hello" "250 ok" "550 5.1.1 no such user"
 run 65 send --server "127.0.0.1:$peer_port" --from a@example.org --to nobody@example.org --body-text x
 says "550" err.txt
+# A long refusal is shown whole, beyond the component's 64 characters.
+long="550-5.7.1 This message was refused by the policy of this server\n550 5.7.1 see https://example.org/policy/very-long-explanation-for-the-refusal"
+peer "220 ready" "250 hello" "$long"
+run 65 send --server "127.0.0.1:$peer_port" --from a@example.org --to b@example.org --body-text x
+says "very-long-explanation-for-the-refusal" err.txt
 peer "421 4.3.2 busy, try later"
 run 75 send --server "127.0.0.1:$peer_port" --from a@example.org --to b@example.org --body-text x
 peer "554 5.3.2 no service for you"

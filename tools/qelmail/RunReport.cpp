@@ -69,7 +69,11 @@ TQELOnInfoMessage TRunReport::ErrorHandler(const TQELMailHost& Host)
     return [this, &Host](TObject*, const String& Status, const String& Text, bool) {
         const auto* pop = dynamic_cast<const TQELPOPMail*>(&Host);
         const bool loggedIn = pop && pop->SessionState == Transaction;
-        Fail(ClassifyMailError(Status, Text, loggedIn), Status + ": " + Text);
+        // The report keeps 64 characters of a refused reply; the user sees all the server said.
+        const String shown = Trim(Text);
+        const String reply = Host.LastReply;
+        const bool more = !reply.empty() && shown.size() >= 3 && reply.compare(0, 3, shown, 0, 3) == 0 && reply.size() > shown.size();
+        Fail(ClassifyMailError(Status, Text, loggedIn), Status + ": " + Text + (more ? " (the server said: " + reply + ")" : ""));
     };
 }
 
