@@ -8,11 +8,12 @@ LOGFILE. SCENARIO picks the fault:
   reset       RETR answered with the start of the message, then the connection reset
   slow        RETR answered a line at a time, never ending, until the client goes
 usage: pop3_peer.py PORTFILE LOGFILE SCENARIO MESSAGEFILE..."""
-import os
 import socket
 import struct
 import sys
 import time
+
+from loopback_peer import accept_one
 
 port_file, log_file, scenario = sys.argv[1:4]
 messages = [open(name, "rb").read() for name in sys.argv[4:]]
@@ -25,16 +26,7 @@ def stuffed(text):
     return b"".join((b"." + line if line.startswith(b".") else line) + b"\r\n" for line in lines)
 
 
-server = socket.socket()
-server.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
-server.bind(("127.0.0.1", 0))
-server.listen(1)
-with open(port_file + ".tmp", "w") as f:
-    f.write(str(server.getsockname()[1]))
-os.rename(port_file + ".tmp", port_file)
-server.settimeout(60)
-conn, _ = server.accept()
-reader = conn.makefile("rb")
+conn, reader = accept_one(port_file, 60)
 log = open(log_file, "w")
 
 

@@ -4,22 +4,13 @@ to PORTFILE, sends the first reply on connect and one reply per client line afte
 A reply "SILENT" stops answering (the peer stays connected), "CLOSE" closes the connection,
 "DATA:<reply>" reads the message text up to the line "." before answering <reply>.
 usage: scripted_peer.py PORTFILE REPLY...  (a reply's "\\n" becomes CR LF)"""
-import socket
 import sys
 import time
 
+from loopback_peer import accept_one
+
 port_file, replies = sys.argv[1], sys.argv[2:]
-server = socket.socket()
-server.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
-server.bind(("127.0.0.1", 0))
-server.listen(1)
-with open(port_file + ".tmp", "w") as f:
-    f.write(str(server.getsockname()[1]))
-import os
-os.rename(port_file + ".tmp", port_file)
-server.settimeout(30)
-conn, _ = server.accept()
-reader = conn.makefile("rb")
+conn, reader = accept_one(port_file, 30)
 
 
 def answer(reply):
