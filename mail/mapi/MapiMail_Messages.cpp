@@ -13,9 +13,7 @@ QEL_REGISTER_CLASS(TQELMapiMessage);
 
 TQELMapiAttachment::TQELMapiAttachment(TCollection* Collection) : TCollectionItem(Collection)
 {
-    auto* attachments = dynamic_cast<TQELMapiAttachments*>(Collection);
-    FOwnerMessage = attachments ? attachments->Message() : nullptr;
-    if (!FOwnerMessage) RefuseItem(this, "a TQELMapiAttachments owned by a TQELMapiMessage");
+    FOwnerMessage = OwnerOrRefuse<TQELMapiAttachments>(this, Collection, "a TQELMapiAttachments owned by a TQELMapiMessage");
 }
 
 String TQELMapiAttachment::GetDisplayName() const
@@ -38,9 +36,7 @@ TQELMapiAttachment* TQELMapiAttachments::Add(const String& FileName)
 
 TQELMapiMessage::TQELMapiMessage(TCollection* Collection) : TCollectionItem(Collection)
 {
-    auto* messages = dynamic_cast<TQELMapiMessages*>(Collection);
-    FOwnerMail = messages ? messages->Mail() : nullptr;
-    if (!FOwnerMail) RefuseItem(this, "a TQELMapiMessages owned by a TQELMapiMail");
+    FOwnerMail = OwnerOrRefuse<TQELMapiMessages>(this, Collection, "a TQELMapiMessages owned by a TQELMapiMail");
     FAttachments = std::make_unique<TQELMapiAttachments>(this);
     FMessage = std::make_unique<TStringList>();
     FRecipientsTo = std::make_unique<TStringList>();

@@ -11,9 +11,7 @@ QEL_REGISTER_CLASS(TQELMailAccount);
 
 TQELMailAccount::TQELMailAccount(TCollection* Collection) : TCollectionItem(Collection)
 {
-    auto* accounts = dynamic_cast<TQELMailAccounts*>(Collection);
-    FHolder = accounts ? accounts->Holder() : nullptr;
-    if (!FHolder) RefuseItem(this, "a TQELMailAccounts owned by a TQELAccountHolder");
+    FHolder = OwnerOrRefuse<TQELMailAccounts>(this, Collection, "a TQELMailAccounts owned by a TQELAccountHolder");
     if (Collection->Count() <= 1) FDefault = true;
 }
 

@@ -15,4 +15,15 @@ bool RunReported(TObject* Sender, const std::function<void()>& Step);
 // collection of the wrong kind must not stay behind in it. Needed names the right kind.
 [[noreturn]] void RefuseItem(TCollectionItem* Item, const char* Needed);
 
+// The owner of Collection when it is a TList (a typed collection) that has one; otherwise Item
+// is refused as above.
+template <class TList>
+auto* OwnerOrRefuse(TCollectionItem* Item, TCollection* Collection, const char* Needed)
+{
+    auto* list = dynamic_cast<TList*>(Collection);
+    auto* owner = list ? list->Owner() : nullptr;
+    if (!owner) RefuseItem(Item, Needed);
+    return owner;
+}
+
 }  // namespace qel

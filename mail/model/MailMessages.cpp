@@ -17,9 +17,7 @@ QEL_REGISTER_CLASS(TQELMessage);
 
 TQELAttachment::TQELAttachment(TCollection* Collection) : TCollectionItem(Collection)
 {
-    auto* attachments = dynamic_cast<TQELAttachments*>(Collection);
-    FMessage = attachments ? attachments->Message() : nullptr;
-    if (!FMessage) RefuseItem(this, "a TQELAttachments owned by a TQELMessage");
+    FMessage = OwnerOrRefuse<TQELAttachments>(this, Collection, "a TQELAttachments owned by a TQELMessage");
     Content = std::make_unique<TMemoryStream>();
     EncodedLines = std::make_shared<TStringList>();
 }
@@ -68,9 +66,7 @@ String TQELAttachments::GetMimetype(const String& FileName)
 
 TQELMessage::TQELMessage(TCollection* Collection) : TCollectionItem(Collection)
 {
-    auto* messages = dynamic_cast<TQELMessages*>(Collection);
-    FHost = messages ? messages->Host() : nullptr;
-    if (!FHost) RefuseItem(this, "a TQELMessages owned by a TQELMailHost");
+    FHost = OwnerOrRefuse<TQELMessages>(this, Collection, "a TQELMessages owned by a TQELMailHost");
     FMessage = std::make_unique<TStringList>();
     FAttachments = std::make_unique<TQELAttachments>(this);
 }
