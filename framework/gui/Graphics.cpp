@@ -1,4 +1,6 @@
 #include "framework/gui/Graphics.h"
+
+#include "framework/core/SysUtils.h"
 #include "framework/gui/Canvas.h"
 
 #include <QGuiApplication>
@@ -139,6 +141,51 @@ void TBrush::Assign(TPersistent* Source)
     FColor = src->FColor;
     FStyle = src->FStyle;
     Changed();
+}
+
+namespace {
+
+struct TColorIdent {
+    const char* Name;
+    TColor Color;
+};
+
+// clLtGray and clDkGray come last: their values have the names clSilver and clGray.
+constexpr TColorIdent ColorIdents[] = {
+    {"clBlack", clBlack}, {"clMaroon", clMaroon}, {"clGreen", clGreen}, {"clOlive", clOlive},
+    {"clNavy", clNavy}, {"clPurple", clPurple}, {"clTeal", clTeal}, {"clGray", clGray},
+    {"clSilver", clSilver}, {"clRed", clRed}, {"clLime", clLime}, {"clYellow", clYellow},
+    {"clBlue", clBlue}, {"clFuchsia", clFuchsia}, {"clAqua", clAqua}, {"clWhite", clWhite},
+    {"clNone", clNone}, {"clDefault", clDefault}, {"clScrollBar", clScrollBar},
+    {"clBackground", clBackground}, {"clActiveCaption", clActiveCaption},
+    {"clInactiveCaption", clInactiveCaption}, {"clMenu", clMenu}, {"clWindow", clWindow},
+    {"clWindowFrame", clWindowFrame}, {"clMenuText", clMenuText}, {"clWindowText", clWindowText},
+    {"clCaptionText", clCaptionText}, {"clActiveBorder", clActiveBorder},
+    {"clInactiveBorder", clInactiveBorder}, {"clAppWorkSpace", clAppWorkSpace},
+    {"clHighlight", clHighlight}, {"clHighlightText", clHighlightText}, {"clBtnFace", clBtnFace},
+    {"clBtnShadow", clBtnShadow}, {"clGrayText", clGrayText}, {"clBtnText", clBtnText},
+    {"clInactiveCaptionText", clInactiveCaptionText}, {"clBtnHighlight", clBtnHighlight},
+    {"cl3DDkShadow", cl3DDkShadow}, {"cl3DLight", cl3DLight}, {"clInfoText", clInfoText},
+    {"clInfoBk", clInfoBk}, {"clLtGray", clLtGray}, {"clDkGray", clDkGray},
+};
+
+}  // namespace
+
+bool IdentToColor(const String& Ident, TColor& Color)
+{
+    for (const TColorIdent& c : ColorIdents)
+        if (SameText(Ident, c.Name)) {
+            Color = c.Color;
+            return true;
+        }
+    return false;
+}
+
+String ColorToIdent(TColor Color)
+{
+    for (const TColorIdent& c : ColorIdents)
+        if (c.Color == Color) return c.Name;
+    return String();
 }
 
 }  // namespace qel

@@ -53,6 +53,11 @@ constexpr TColor RGB(uint8_t R, uint8_t G, uint8_t B) { return TColor(R) | TColo
 constexpr TColor PaletteRGB(uint8_t R, uint8_t G, uint8_t B) { return PaletteRelativeFlag | RGB(R, G, B); }
 constexpr bool IsSystemColor(TColor Color) { return Color < 0; }
 
+// A colour constant by its name ("clRed", "clBtnFace"; letter case ignored): false when unknown.
+QEL_GUI_EXPORT bool IdentToColor(const String& Ident, TColor& Color);
+// The name of a colour constant, or "" for a colour without one.
+QEL_GUI_EXPORT String ColorToIdent(TColor Color);
+
 // The RGB value (0x00BBGGRR) of any colour; system colours from the current palette.
 QEL_GUI_EXPORT int32_t ColorToRGB(TColor Color);
 QEL_GUI_EXPORT QColor ToQColor(TColor Color);

@@ -153,3 +153,17 @@ TEST(Fonts, StylesReachTheQtFont)
 }
 
 }  // namespace
+
+TEST(Colors, ConstantsByName)
+{
+    TColor c = 0;
+    EXPECT_TRUE(IdentToColor("clRed", c));
+    EXPECT_EQ(c, clRed);
+    EXPECT_TRUE(IdentToColor("CLBTNFACE", c));
+    EXPECT_EQ(c, clBtnFace);
+    EXPECT_FALSE(IdentToColor("clNoSuchColour", c));
+    EXPECT_EQ(c, clBtnFace);  // unchanged when unknown
+    EXPECT_EQ(ColorToIdent(clInfoBk), "clInfoBk");
+    EXPECT_EQ(ColorToIdent(clSilver), "clSilver");  // the first name of a value shared with clLtGray
+    EXPECT_EQ(ColorToIdent(RGB(1, 2, 3)), "");
+}
