@@ -53,8 +53,14 @@ void TApplication::Initialize(int& argc, char** argv)
     if (QCoreApplication::instance()) return;
     FQtApp = QtAppFactory()(argc, argv);
     // Qt's own globals are gone by the time static destructors run: end the Qt app before them.
+    // A GUI app makes some of its globals lazily (input devices, on the first window), after
+    // this handler was registered, so they go first: such an app is left to the process's end.
     std::atexit([] {
-        if (Application) Application->FQtApp.reset();
+        if (!Application || !Application->FQtApp) return;
+        if (Application->FQtApp->inherits("QGuiApplication"))
+            (void)Application->FQtApp.release();
+        else
+            Application->FQtApp.reset();
     });
 }
 

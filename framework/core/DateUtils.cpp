@@ -3,6 +3,7 @@
 #include "framework/core/SysUtils.h"
 
 #include <QLocale>
+#include <atomic>
 #include <chrono>
 #include <cmath>
 
@@ -250,7 +251,26 @@ int DayOfWeek(TDateTime DateTime)
     return static_cast<int>(weekday{Epoch + days{Split(DateTime).Day}}.c_encoding()) + 1;
 }
 
-TDateTime Now() { return QDateTimeToDateTime(QDateTime::currentDateTime()); }
+namespace {
+std::atomic<bool> gClockPinned{false};
+std::atomic<TDateTime> gClockPin{0.0};
+}  // namespace
+
+void SetClockOverride(TDateTime Pinned)
+{
+    gClockPin = Pinned;
+    gClockPinned = true;
+}
+
+void ClearClockOverride() { gClockPinned = false; }
+
+bool ClockOverridden() { return gClockPinned; }
+
+TDateTime Now()
+{
+    if (gClockPinned) return gClockPin;
+    return QDateTimeToDateTime(QDateTime::currentDateTime());
+}
 
 TDateTime Date() { return std::floor(Now()); }
 

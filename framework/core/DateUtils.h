@@ -26,6 +26,12 @@ QEL_FRAMEWORK_EXPORT TDateTime Now();   // local time, with milliseconds
 QEL_FRAMEWORK_EXPORT TDateTime Date();  // today at 00:00
 QEL_FRAMEWORK_EXPORT TDateTime Time();  // the time of day only
 
+// The one clock behind Now, Date and Time. Pinning it makes every clock reading return that
+// instant, so tests and renderers see a chosen moment; ClearClockOverride lets it run again.
+QEL_FRAMEWORK_EXPORT void SetClockOverride(TDateTime Pinned);
+QEL_FRAMEWORK_EXPORT void ClearClockOverride();
+QEL_FRAMEWORK_EXPORT bool ClockOverridden();
+
 // Tokens: d dd ddd dddd, m mm mmm mmmm, yy yyyy, h hh, n nn, s ss, z zzz, am/pm and a/p
 // (12-hour clock for h), ':' and '/' (the locale's separators), "..." and '...' literal.
 // An m right after an h token means minutes. Names are English whatever the locale.
