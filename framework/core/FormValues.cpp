@@ -161,8 +161,11 @@ bool ShouldWriteSimple(const QMetaProperty& Prop, const QMetaObject* Meta, const
     if (Prop.isEnumType()) {
         const QMetaEnum e = Prop.enumerator();
         bool ok = false;
-        const int d = e.isFlag() ? e.keysToValue(def->toUtf8().constData(), &ok)
-                                 : e.keyToValue(def->toUtf8().constData(), &ok);
+        // An empty default of a set is the empty set (Qt's keysToValue refuses "").
+        const bool emptySet = e.isFlag() && def->trimmed().isEmpty();
+        const int d = emptySet ? (ok = true, 0)
+                      : e.isFlag() ? e.keysToValue(def->toUtf8().constData(), &ok)
+                                   : e.keyToValue(def->toUtf8().constData(), &ok);
         return !ok || Value.toInt() != d;
     }
     if (type.id() == QMetaType::Bool) return Value.toBool() != (def->compare(QStringLiteral("true"), Qt::CaseInsensitive) == 0);

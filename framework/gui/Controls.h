@@ -79,6 +79,17 @@ using TDragOverEvent =
     std::function<void(TObject* Sender, TObject* Source, int32_t X, int32_t Y, TDragState State, bool& Accept)>;
 using TEndDragEvent = std::function<void(TObject* Sender, TObject* Target, int32_t X, int32_t Y)>;
 using TStartDragEvent = std::function<void(TObject* Sender, TObject*& DragObject)>;
+// Key is a virtual-key code (VK_*); a handler that sets it to 0 consumes the key.
+using TKeyEvent = std::function<void(TObject* Sender, uint16_t& Key, TShiftState Shift)>;
+using TKeyPressEvent = std::function<void(TObject* Sender, char& Key)>;
+
+// Virtual-key codes with their classic values; letters and digits are their upper-case ASCII codes.
+inline constexpr uint16_t VK_BACK = 0x08, VK_TAB = 0x09, VK_RETURN = 0x0D, VK_SHIFT = 0x10, VK_CONTROL = 0x11,
+                          VK_MENU = 0x12, VK_PAUSE = 0x13, VK_CAPITAL = 0x14, VK_ESCAPE = 0x1B, VK_SPACE = 0x20,
+                          VK_PRIOR = 0x21, VK_NEXT = 0x22, VK_END = 0x23, VK_HOME = 0x24, VK_LEFT = 0x25,
+                          VK_UP = 0x26, VK_RIGHT = 0x27, VK_DOWN = 0x28, VK_INSERT = 0x2D, VK_DELETE = 0x2E,
+                          VK_F1 = 0x70, VK_F2 = 0x71, VK_F3 = 0x72, VK_F4 = 0x73, VK_F5 = 0x74, VK_F6 = 0x75,
+                          VK_F7 = 0x76, VK_F8 = 0x77, VK_F9 = 0x78, VK_F10 = 0x79, VK_F11 = 0x7A, VK_F12 = 0x7B;
 
 class QEL_GUI_EXPORT TControl : public TComponent {
     Q_OBJECT
@@ -334,6 +345,11 @@ public:
     bool TabStop() const { return FTabStop; }
     void SetTabStop(bool Value) { FTabStop = Value; }
     std::vector<TWinControl*> TabOrderList() const;  // windowed children in tab order
+    // Every windowed control inside this one, depth first, each followed by its own children.
+    std::vector<TWinControl*> GetTabOrderList() const;
+    // The next (or previous) focusable control after CurControl in GetTabOrderList, wrapping round.
+    TWinControl* FindNextControl(TWinControl* CurControl, bool GoForward, bool CheckTabStop, bool CheckParent) const;
+    void SelectNext(TWinControl* CurControl, bool GoForward, bool CheckTabStop);
 
     void DisableAlign() { ++FAlignLevel; }
     void EnableAlign();
@@ -341,12 +357,21 @@ public:
 
     TNotifyEvent OnEnter;
     TNotifyEvent OnExit;
+    TKeyEvent OnKeyDown;
+    TKeyPressEvent OnKeyPress;
+    TKeyEvent OnKeyUp;
 
     // Called by the bridge's widget only.
     void WindowFocusChanged(bool Focused);
+    void WindowKeyDown(uint16_t Key, TShiftState Shift);
+    void WindowKeyPress(char Key);
+    void WindowKeyUp(uint16_t Key, TShiftState Shift);
     void WindowMoved(int32_t ALeft, int32_t ATop, int32_t AWidth, int32_t AHeight) override;
 
 protected:
+    virtual void KeyDown(uint16_t& Key, TShiftState Shift);
+    virtual void KeyPress(char& Key);
+    virtual void KeyUp(uint16_t& Key, TShiftState Shift);
     virtual void CreateParams(TCreateParams& Params);
     virtual void CreateWnd();
     virtual void DestroyWnd();
@@ -372,10 +397,12 @@ private:
     void RestackWindows();
     void InsertTab(TWinControl* C);
     void RemoveTab(TWinControl* C);
+    void FixupTabOrder();
 
     std::vector<TControl*> FControls;
     std::vector<TWinControl*> FTabList;
     bool FTabStop = false;
+    int32_t FStoredTabOrder = -1;  // read from a form file; siblings are sorted by it once loaded
     int FAlignLevel = 0;
     bool FAligning = false;
 };

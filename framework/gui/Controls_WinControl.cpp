@@ -3,6 +3,8 @@
 
 #include "framework/gui/qt/WidgetBridge.h"
 
+#include <algorithm>
+
 namespace qel {
 
 TWinControl::TWinControl(TComponent* AOwner) : TControl(AOwner) {}
@@ -79,11 +81,30 @@ int32_t TWinControl::TabOrder() const
 
 void TWinControl::SetTabOrder(int32_t Value)
 {
+    // Siblings read later would shift this one: the stored order is applied again once loaded.
+    FStoredTabOrder = ComponentState().Contains(csLoading) ? Value : -1;
     if (!Parent()) return;
     auto& list = Parent()->FTabList;
-    list.erase(std::find(list.begin(), list.end(), this));
-    const size_t pos = Value < 0 ? list.size() : std::min(static_cast<size_t>(Value), list.size());
+    auto it = std::find(list.begin(), list.end(), this);
+    if (it == list.end()) return;
+    list.erase(it);
+    // The others keep their order and renumber round it; out-of-range values clamp.
+    const size_t pos = std::min(static_cast<size_t>(std::max(Value, 0)), list.size());
     list.insert(list.begin() + static_cast<std::ptrdiff_t>(pos), this);
+}
+
+void TWinControl::FixupTabOrder()
+{
+    std::vector<size_t> places;
+    std::vector<TWinControl*> stored;
+    for (size_t i = 0; i < FTabList.size(); ++i)
+        if (FTabList[i]->FStoredTabOrder >= 0) {
+            places.push_back(i);
+            stored.push_back(FTabList[i]);
+        }
+    std::stable_sort(stored.begin(), stored.end(),
+                     [](const TWinControl* A, const TWinControl* B) { return A->FStoredTabOrder < B->FStoredTabOrder; });
+    for (size_t i = 0; i < places.size(); ++i) FTabList[places[i]] = stored[i];
 }
 
 std::vector<TWinControl*> TWinControl::TabOrderList() const { return FTabList; }
@@ -255,6 +276,7 @@ void TWinControl::TextChanged()
 void TWinControl::Loaded()
 {
     TControl::Loaded();
+    if (FStoredTabOrder >= 0 && Parent()) Parent()->FixupTabOrder();
     Realign();
 }
 
@@ -271,12 +293,6 @@ void TWinControl::SetFocus()
 {
     if (!CanFocus()) throw EInvalidOperation("Cannot focus a disabled or invisible window");
     Handle()->SetFocus();
-}
-
-void TWinControl::WindowFocusChanged(bool IsFocused)
-{
-    if (IsFocused && OnEnter) OnEnter(this);
-    if (!IsFocused && OnExit) OnExit(this);
 }
 
 void TWinControl::WindowMoved(int32_t ALeft, int32_t ATop, int32_t AWidth, int32_t AHeight)

@@ -13,6 +13,7 @@ namespace qel {
 
 TCustomForm::TCustomForm(TComponent* AOwner) : TWinControl(AOwner), FIcon(std::make_unique<TIcon>())
 {
+    FIcon->OnChange = [this](TObject*) { UpdateWindowIcon(); };
     SetVisible(false);
     SetBounds(0, 0, 320, 240);
 }
@@ -52,8 +53,44 @@ void TCustomForm::SetWindowState(TWindowState Value)
 
 void TCustomForm::SetIcon(TIcon* Value)
 {
-    if (Value) FIcon->Assign(Value);
+    if (Value)
+        FIcon->Assign(Value);  // tells the window through OnChange
+    else
+        UpdateWindowIcon();
+}
+
+void TCustomForm::UpdateWindowIcon()
+{
+    // No icon of its own: Qt shows the application's (GuiApplication().Icon()).
     if (FWindow) FWindow->SetIcon(FIcon->Empty() ? QImage() : FIcon->ToImage());
+}
+
+void TCustomForm::SetActiveControl(TWinControl* Value)
+{
+    if (Value && !ComponentState().Contains(csLoading) && (Value == this || GetParentForm(Value) != this))
+        throw EInvalidOperation("Invalid ActiveControl value");
+    FocusControlChanged(Value);
+    if (Value && Visible() && HandleAllocated() && Value->CanFocus()) Value->SetFocus();
+}
+
+void TCustomForm::FocusControlChanged(TWinControl* Control)
+{
+    if (Control == FActiveControl) return;
+    if (FActiveControl) FActiveControl->RemoveFreeNotification(this);
+    FActiveControl = Control;
+    if (Control) Control->FreeNotification(this);
+}
+
+void TCustomForm::Notification(TComponent* AComponent, TOperation Operation)
+{
+    TWinControl::Notification(AComponent, Operation);
+    if (Operation == opRemove && AComponent == FActiveControl) FActiveControl = nullptr;
+}
+
+void TCustomForm::FocusOnShow()
+{
+    if (FActiveControl && FActiveControl->CanFocus()) return FActiveControl->SetFocus();
+    SelectNext(nullptr, true, true);  // the first control in tab order
 }
 
 void TCustomForm::CreateParams(TCreateParams& Params)
@@ -98,6 +135,7 @@ void TCustomForm::CreateWnd()
         Close();
         return false;  // the form hides or frees itself
     };
+    if (!GuiApplication().Icon()->Empty()) GuiApplication().ApplyIcon();
     SetIcon(nullptr);
     if (FWindowState != wsNormal) SetWindowState(FWindowState);
     if (Visible()) FWindow->SetVisible(true);
@@ -111,6 +149,7 @@ void TCustomForm::VisibleChanged()
         FShown = true;
         FWindow->SetVisible(true);
         FWindow->Activate();
+        FocusOnShow();
         if (OnShow) OnShow(this);
         if (OnActivate) OnActivate(this);
     } else if (FWindow) {
@@ -119,8 +158,33 @@ void TCustomForm::VisibleChanged()
     }
 }
 
+namespace {
+
+// Each form placed at the default position steps down and right from the last one, and starts
+// again at the first step when it would leave the screen.
+TPoint NextDefaultPosition(int32_t Width, int32_t Height)
+{
+    constexpr int32_t Step = 24;
+    static int32_t slot = 0;
+    QRect screen(0, 0, 800, 600);
+    if (QScreen* s = QGuiApplication::primaryScreen()) screen = s->availableGeometry();
+    int32_t offset = Step * (slot + 1);
+    if (offset + Width > screen.width() || offset + Height > screen.height()) {
+        slot = 0;
+        offset = Step;
+    }
+    ++slot;
+    return Point(screen.left() + offset, screen.top() + offset);
+}
+
+}  // namespace
+
 void TCustomForm::ApplyPosition()
 {
+    if (FPosition == poDefault) {
+        const TPoint p = NextDefaultPosition(Width(), Height());
+        return SetBounds(p.X, p.Y, Width(), Height());
+    }
     QRect area;
     if (FPosition == poScreenCenter || (FPosition == poMainFormCenter && !GuiApplication().MainForm())) {
         if (QScreen* s = QGuiApplication::primaryScreen()) area = s->availableGeometry();
@@ -176,6 +240,12 @@ void TCustomForm::Close()
 void TCustomForm::Release() { deleteLater(); }
 
 TForm::TForm(TComponent* AOwner) : TCustomForm(AOwner) {}
+
+TCustomForm* GetParentForm(TControl* Control)
+{
+    while (Control && Control->Parent()) Control = Control->Parent();
+    return dynamic_cast<TCustomForm*>(Control);
+}
 
 void LoadFormLayout(TCustomForm* Form, const String& ResourcePath)
 {

@@ -38,6 +38,7 @@ private:
     Q_PROPERTY(TPosition Position READ Position WRITE SetPosition)
     Q_PROPERTY(TWindowState WindowState READ WindowState WRITE SetWindowState)
     Q_PROPERTY(TIcon* Icon READ Icon)
+    Q_PROPERTY(TWinControl* ActiveControl READ ActiveControl WRITE SetActiveControl)
     Q_PROPERTY(bool Visible READ Visible WRITE SetVisible)
     Q_CLASSINFO("default:Visible", "false")
     Q_CLASSINFO("default:BorderStyle", "bsSizeable")
@@ -62,6 +63,11 @@ public:
     void SetWindowState(TWindowState Value);
     TIcon* Icon() const { return FIcon.get(); }
     void SetIcon(TIcon* Value);
+    // The control that has (or gets, once the form is shown) the focus.
+    TWinControl* ActiveControl() const { return FActiveControl; }
+    void SetActiveControl(TWinControl* Value);
+    // Called by a control of this form that got the focus.
+    void FocusControlChanged(TWinControl* Control);
     TModalResult ModalResult() const { return FModalResult; }
     void SetModalResult(TModalResult Value);
     TCanvas* Canvas() { return ControlCanvas(); }
@@ -92,8 +98,12 @@ protected:
     void Paint() override;
     virtual void DoClose(TCloseAction& Action);
     void ApplyPosition();
+    void Notification(TComponent* AComponent, TOperation Operation) override;
 
 private:
+    void UpdateWindowIcon();
+    void FocusOnShow();
+
     TFormBorderStyle FBorderStyle = bsSizeable;
     TBorderIcons FBorderIcons = TBorderIcons(biSystemMenu) | biMinimize | biMaximize;
     TFormStyle FFormStyle = fsNormal;
@@ -103,6 +113,7 @@ private:
     TModalResult FModalResult = mrNone;
     QEventLoop* FModalLoop = nullptr;
     bool FShown = false;
+    TWinControl* FActiveControl = nullptr;
 };
 
 Q_DECLARE_OPERATORS_FOR_FLAGS(TCustomForm::TBorderIcons)
@@ -123,6 +134,9 @@ class QEL_GUI_EXPORT TForm : public TCustomForm {
 public:
     Q_INVOKABLE explicit TForm(TComponent* AOwner);
 };
+
+// The form a control is on (the form itself for a form), or nullptr.
+QEL_GUI_EXPORT TCustomForm* GetParentForm(TControl* Control);
 
 // Reads a form's stored layout (a form file compiled in as a Qt resource, e.g.
 // ":/forms/TAboutForm.qelform") into Form: its properties and the child controls it names.

@@ -174,6 +174,7 @@ class QEL_GUI_EXPORT TFont : public TGraphicsObject {
     Q_CLASSINFO("default:Name", "MS Sans Serif")
     Q_CLASSINFO("default:Height", "-11")
     Q_CLASSINFO("default:Color", "-2147483640")
+    Q_CLASSINFO("default:Style", "")  // the empty set
     Q_CLASSINFO("default:Pitch", "fpDefault")
     Q_CLASSINFO("default:Charset", "1")
 public:
@@ -288,6 +289,7 @@ private:
 
 class QEL_GUI_EXPORT TIcon : public TGraphic {
     Q_OBJECT
+    Q_PROPERTY(String Data READ Data WRITE SetData)  // base64 PNG in form files, as TBitmap's
 public:
     Q_INVOKABLE TIcon() = default;
     int32_t Width() const override { return FWidth; }
@@ -301,6 +303,8 @@ public:
     void Assign(TPersistent* Source) override;
     void LoadFromStream(TStream* Stream) override;
     void SaveToStream(TStream* Stream) override;  // PNG of the image
+    String Data() const;
+    void SetData(const String& Value);  // the image's size becomes the icon's
 
 private:
     QIcon FIcon;

@@ -279,6 +279,25 @@ void TIcon::SaveToStream(TStream* Stream)
     Stream->WriteBuffer(bytes.constData(), bytes.size());
 }
 
+String TIcon::Data() const
+{
+    if (Empty()) return {};
+    return Encode(ToImage(), "PNG").toBase64().toStdString();
+}
+
+void TIcon::SetData(const String& Value)
+{
+    if (Value.empty()) {
+        FIcon = QIcon();
+        return Changed();
+    }
+    const QImage img = Decode(QByteArray::fromBase64(QByteArray::fromStdString(Value)));
+    FIcon = QIcon(QPixmap::fromImage(img));
+    FWidth = img.width();
+    FHeight = img.height();
+    Changed();
+}
+
 // ---------------------------------------------------------------- TPicture
 
 TPicture::TPicture() = default;
@@ -348,9 +367,9 @@ void TPicture::AssignTo(TPersistent* Dest)
 String TPicture::Data() const
 {
     if (!FGraphic || FGraphic->Empty()) return {};
-    const QImage img = FGraphic->ToImage();
     if (auto* b = qobject_cast<TBitmap*>(FGraphic.get())) return "TBitmap:" + b->Data();
-    return "TIcon:" + Encode(img, "PNG").toBase64().toStdString();
+    if (auto* i = qobject_cast<TIcon*>(FGraphic.get())) return "TIcon:" + i->Data();
+    return "TIcon:" + Encode(FGraphic->ToImage(), "PNG").toBase64().toStdString();
 }
 
 void TPicture::SetData(const String& Value)
@@ -364,11 +383,8 @@ void TPicture::SetData(const String& Value)
         return Take(std::move(b));
     }
     if (kind != "TIcon") throw EInvalidGraphic("Unknown picture kind " + kind);
-    const QImage img = Decode(QByteArray::fromBase64(QByteArray::fromStdString(data)));
     auto icon = std::make_unique<TIcon>();
-    icon->SetIcon(QIcon(QPixmap::fromImage(img)));
-    icon->SetWidth(img.width());
-    icon->SetHeight(img.height());
+    icon->SetData(data);
     Take(std::move(icon));
 }
 

@@ -29,7 +29,12 @@ const bool gInstalled = (InstallGuiApplication(), true);
 
 }  // namespace
 
-TGuiApplication::TGuiApplication() : FIcon(std::make_unique<TIcon>()) {}
+TGuiApplication::TGuiApplication() : FIcon(std::make_unique<TIcon>())
+{
+    FIcon->OnChange = [this](TObject*) { ApplyIcon(); };
+}
+
+void TGuiApplication::ApplyIcon() { Bridge::SetApplicationIcon(FIcon->Empty() ? QImage() : FIcon->ToImage()); }
 
 TGuiApplication::~TGuiApplication() = default;
 

@@ -25,7 +25,8 @@ public:
 
     TCustomForm* MainForm() const { return FMainForm; }
     void SetMainForm(TCustomForm* Form) { FMainForm = Form; }
-    TIcon* Icon() const { return FIcon.get(); }
+    TIcon* Icon() const { return FIcon.get(); }  // shown by windows without an icon of their own
+    void ApplyIcon();                               // again, once a QApplication runs
 
     // Makes a form owned by Application; the first one made becomes the main form.
     template <class T>

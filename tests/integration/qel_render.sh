@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # qel-render as the docs and pixel checks use it: components and form files into PNGs, and a
 # clear refusal (exit 2) for an unknown class, property, value or method.
-# usage: qel_render.sh PATH/TO/qel-render
+# usage: qel_render.sh PATH/TO/qel-render PATH/TO/libqeltest_ticker.so
 set -euo pipefail
 render=$1
+ticker=$2
 work=$(mktemp -d /tmp/qel.XXXXXX)
 trap 'rm -rf "$work"' EXIT
 fail() { echo "qel_render: $*" >&2; exit 1; }
@@ -43,4 +44,44 @@ refused "is not one of" --class TPanel --set BevelOuter=bvNoSuch
 refused "not a number or a known constant" --class TPanel --set Color=clNoSuch
 refused "no invokable method" --class TPanel --call NoSuch
 refused "give either --class or --form" --size 10x10
+
+# Pictures from files, into TImage's Picture: a BMP made by convert, and a PNG made by the tool.
+convert -size 20x10 xc:'#ff0000' "BMP3:$work/red.bmp"
+"$render" --class TImage --size 40x20 --set Picture=@"$work/red.bmp" --parent-color clWhite -o "$work/bmp.png" >/dev/null
+[ "$(pixel "$work/bmp.png" 19 9)" = "255,0,0" ] || fail "the BMP is not drawn: $(pixel "$work/bmp.png" 19 9)"
+[ "$(pixel "$work/bmp.png" 30 15)" = "255,255,255" ] || fail "the BMP spread past its 20x10"
+"$render" --class TImage --size 60x20 --set Picture=@"$work/panel.png" -o "$work/png.png" >/dev/null
+[ "$(pixel "$work/png.png" 59 19)" = "0,255,255" ] || fail "the PNG is not drawn: $(pixel "$work/png.png" 59 19)"
+refused "$work/none.png" --class TImage --set Picture=@"$work/none.png"
+echo "not a picture" >"$work/text.png"
+refused "$work/text.png" --class TImage --set Picture=@"$work/text.png"
+# Text that starts with @ stays text where the property is no picture.
+"$render" --class TPanel --set Caption=@home -o "$work/at.png" >/dev/null
+
+# A control from a package. Its picture (see tests/framework/gui/package/TestTicker.cpp): a black
+# bar as wide as the clock's seconds (y 0..9), a green block per timer tick (y 15..24), and the
+# level of SetLevel (y 30..39, red when filled, blue when not).
+refused "unknown class TTestTicker" --class TTestTicker
+tick() { "$render" --package "$ticker" --class TTestTicker --parent-color clWhite "$@" -o "$work/tick.png" >/dev/null; }
+tick --tick 3 --now "2026-01-05 10:20:30"
+[ "$(identify -format '%w %h' "$work/tick.png")" = "100 40" ] || fail "the ticker is not 100x40"
+for x in 4 14 24; do
+  [ "$(pixel "$work/tick.png" $x 20)" = "0,255,0" ] || fail "no tick drawn at x=$x: $(pixel "$work/tick.png" $x 20)"
+done
+[ "$(pixel "$work/tick.png" 34 20)" = "255,255,255" ] || fail "a fourth tick was drawn"
+[ "$(pixel "$work/tick.png" 29 5)" = "0,0,0" ] || fail "the clock's 30 s are not drawn"
+[ "$(pixel "$work/tick.png" 30 5)" = "255,255,255" ] || fail "the clock bar is longer than 30 s"
+[ "$(pixel "$work/tick.png" 5 35)" = "255,255,255" ] || fail "a level is drawn without SetLevel"
+tick --now "2026-01-05 10:20:07" --call SetLevel:5,true
+[ "$(pixel "$work/tick.png" 6 5)" = "0,0,0" ] || fail "the clock's 7 s are not drawn"
+[ "$(pixel "$work/tick.png" 7 5)" = "255,255,255" ] || fail "--now did not move the clock bar"
+[ "$(pixel "$work/tick.png" 4 20)" = "255,255,255" ] || fail "a tick was drawn without --tick"
+[ "$(pixel "$work/tick.png" 49 35)" = "255,0,0" ] || fail "SetLevel:5,true did not draw a red level of 50"
+[ "$(pixel "$work/tick.png" 50 35)" = "255,255,255" ] || fail "the level is longer than 50"
+tick --call SetLevel:2,false
+[ "$(pixel "$work/tick.png" 19 35)" = "0,0,255" ] || fail "SetLevel:2,false did not draw a blue level of 20"
+refused "no invokable method SetLevel:5" --package "$ticker" --class TTestTicker --call SetLevel:5
+refused "no invokable method SetLevel:5,true,1" --package "$ticker" --class TTestTicker --call SetLevel:5,true,1
+refused "no invokable method SetLevel:five,true" --package "$ticker" --class TTestTicker --call SetLevel:five,true
+refused "no invokable method SetLevel:5,maybe" --package "$ticker" --class TTestTicker --call SetLevel:5,maybe
 echo "qel_render: passed"

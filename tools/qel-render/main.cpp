@@ -1,4 +1,5 @@
 // qel-render: one component or one form file rendered into a PNG, headless.
+#include "PictureFiles.h"
 #include "PropertyText.h"
 #include "RenderCalls.h"
 #include "framework/core/Application.h"
@@ -55,7 +56,8 @@ TOptions ParseOptions(const QStringList& Args)
         {"form", "A form file to render instead of one component.", "file"},
         {"package", "A component library to load first (repeatable).", "lib.so"},
         {"size", "Width and height of the component, e.g. 200x60 (default: its own).", "WxH"},
-        {"set", "A published property, e.g. Color=clRed, Font.Size=12, Caption=Hi (repeatable).", "Prop=Value"},
+        {"set", "A published property, e.g. Color=clRed, Font.Size=12, Caption=Hi, Picture=@logo.png (repeatable).",
+         "Prop=Value"},
         {"call", "A public method run after the properties, e.g. Click or SetValue:42 (repeatable).",
          "Method[:arg,...]"},
         {"tick", "Fire the component's timers this many times.", "N"},
@@ -116,6 +118,7 @@ String RenderFormText(const TOptions& O, TClass Class)
     for (const QString& set : O.Sets) {
         const int eq = set.indexOf('=');
         if (eq <= 0) throw TRenderError("--set takes Prop=Value, not '" + set.toStdString() + "'");
+        if (IsPictureFile(Class, set.left(eq).toStdString(), set.mid(eq + 1).toStdString())) continue;
         AddProperty(props, Class, set.left(eq).toStdString(), set.mid(eq + 1).toStdString(), ColorNames());
     }
     // A font or colour given for the component is its own, not its parent's.
@@ -144,6 +147,16 @@ void FireTimers(TComponent* Component, int Ticks)
     }
 }
 
+// Pictures named by file ("Picture=@logo.png") go into the component once it is made.
+void LoadPictures(const TOptions& O, TClass Class, TControl* Subject)
+{
+    for (const QString& set : O.Sets) {
+        const int eq = set.indexOf('=');
+        const String name = set.left(eq).toStdString(), text = set.mid(eq + 1).toStdString();
+        if (IsPictureFile(Class, name, text)) LoadPicture(Subject, name, text);
+    }
+}
+
 std::unique_ptr<TCustomForm> MakeComponentForm(const TOptions& O)
 {
     const TClass cls = GetClass(O.ClassName);
@@ -154,6 +167,10 @@ std::unique_ptr<TCustomForm> MakeComponentForm(const TOptions& O)
     // The form is exactly as large as the component.
     form->SetClientWidth(subject->Width());
     form->SetClientHeight(subject->Height());
+    LoadPictures(O, cls, subject);
+    // Windows first, as on a shown form: their making repaints, which would wipe what a timer drew.
+    form->HandleNeeded();
+    Application->ProcessMessages();
     for (const QString& call : O.Calls) CallMethod(subject, call.toStdString());
     FireTimers(subject, O.Ticks);
     return form;

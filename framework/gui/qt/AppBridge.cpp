@@ -1,8 +1,12 @@
 #include "framework/gui/qt/AppBridge.h"
 
 #include "framework/gui/GuiApplication.h"
+#include "framework/gui/qt/WidgetBridge.h"
 
 #include <QApplication>
+#include <QIcon>
+#include <QImage>
+#include <QPixmap>
 #include <QMessageBox>
 
 namespace qel::Bridge {
@@ -13,6 +17,13 @@ std::unique_ptr<QCoreApplication> MakeGuiApplication(int& argc, char** argv)
 }
 
 bool IsGuiApplication() { return qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr; }
+
+void SetApplicationIcon(const QImage& Image)
+{
+    if (!IsGuiApplication()) return;
+    QApplication::setWindowIcon(Image.isNull() ? QIcon() : QIcon(QPixmap::fromImage(Image)));
+    ShowApplicationIcon();
+}
 
 namespace {
 

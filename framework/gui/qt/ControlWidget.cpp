@@ -3,6 +3,8 @@
 #include "framework/core/Application.h"
 
 #include <QCloseEvent>
+#include <QKeyEvent>
+#include <QPointer>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -38,6 +40,25 @@ TMouseButton ButtonOf(Qt::MouseButton B)
     if (B == Qt::RightButton) return mbRight;
     if (B == Qt::MiddleButton) return mbMiddle;
     return mbLeft;
+}
+
+// The classic virtual-key code of a Qt key; 0 for keys without one.
+uint16_t VirtualKeyOf(int Key)
+{
+    if ((Key >= Qt::Key_A && Key <= Qt::Key_Z) || (Key >= Qt::Key_0 && Key <= Qt::Key_9) || Key == Qt::Key_Space)
+        return static_cast<uint16_t>(Key);  // the same codes
+    if (Key >= Qt::Key_F1 && Key <= Qt::Key_F12) return static_cast<uint16_t>(VK_F1 + (Key - Qt::Key_F1));
+    static const std::pair<int, uint16_t> keys[] = {
+        {Qt::Key_Tab, VK_TAB},         {Qt::Key_Backtab, VK_TAB},     {Qt::Key_Return, VK_RETURN},
+        {Qt::Key_Enter, VK_RETURN},    {Qt::Key_Escape, VK_ESCAPE},   {Qt::Key_Backspace, VK_BACK},
+        {Qt::Key_Left, VK_LEFT},       {Qt::Key_Up, VK_UP},           {Qt::Key_Right, VK_RIGHT},
+        {Qt::Key_Down, VK_DOWN},       {Qt::Key_PageUp, VK_PRIOR},    {Qt::Key_PageDown, VK_NEXT},
+        {Qt::Key_Home, VK_HOME},       {Qt::Key_End, VK_END},         {Qt::Key_Insert, VK_INSERT},
+        {Qt::Key_Delete, VK_DELETE},   {Qt::Key_Shift, VK_SHIFT},     {Qt::Key_Control, VK_CONTROL},
+        {Qt::Key_Alt, VK_MENU},        {Qt::Key_Pause, VK_PAUSE},     {Qt::Key_CapsLock, VK_CAPITAL}};
+    for (const auto& [qt, vk] : keys)
+        if (qt == Key) return vk;
+    return 0;
 }
 
 }  // namespace
@@ -102,6 +123,32 @@ void TControlWidget::focusOutEvent(QFocusEvent* Event)
     QWidget::focusOutEvent(Event);
     if (auto* w = dynamic_cast<TWinControl*>(FControl)) w->WindowFocusChanged(false);
 }
+
+void TControlWidget::keyPressEvent(QKeyEvent* Event)
+{
+    auto* control = dynamic_cast<TWinControl*>(FControl);
+    if (!control) return QWidget::keyPressEvent(Event);
+    Event->accept();  // the parents must not see it again
+    const uint16_t key = VirtualKeyOf(Event->key());
+    const TShiftState shift = ShiftOf(Event->modifiers(), Qt::NoButton);
+    const QPointer<TControlWidget> alive(this);  // a handler may free the control
+    if (key) Guarded(FControl, [&] { control->WindowKeyDown(key, shift); });
+    const QString text = Event->text();
+    if (!alive || key == VK_TAB || text.size() != 1 || text[0].unicode() == 0 || text[0].unicode() >= 0x80) return;
+    Guarded(FControl, [&] { control->WindowKeyPress(static_cast<char>(text[0].unicode())); });
+}
+
+void TControlWidget::keyReleaseEvent(QKeyEvent* Event)
+{
+    auto* control = dynamic_cast<TWinControl*>(FControl);
+    if (!control) return QWidget::keyReleaseEvent(Event);
+    Event->accept();
+    const uint16_t key = VirtualKeyOf(Event->key());
+    if (!key || Event->isAutoRepeat()) return;  // a held key repeats its down event only
+    Guarded(FControl, [&] { control->WindowKeyUp(key, ShiftOf(Event->modifiers(), Qt::NoButton)); });
+}
+
+bool TControlWidget::focusNextPrevChild(bool) { return false; }
 
 void TControlWidget::moveEvent(QMoveEvent* Event)
 {

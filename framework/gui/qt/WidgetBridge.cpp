@@ -183,7 +183,16 @@ void TWindow::SetModal(bool Modal) { FOuter->setWindowModality(Modal ? Qt::Appli
 
 void TWindow::SetIcon(const QImage& Image)
 {
-    FOuter->setWindowIcon(Image.isNull() ? QIcon() : QIcon(QPixmap::fromImage(Image)));
+    // Qt keeps even a null icon as the window's own, hiding the application's: copy that instead.
+    FOwnIcon = !Image.isNull();
+    FOuter->setWindowIcon(FOwnIcon ? QIcon(QPixmap::fromImage(Image)) : QApplication::windowIcon());
+}
+
+void ShowApplicationIcon()
+{
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* c = qobject_cast<TControlWidget*>(w); c && !c->Window()->HasOwnIcon())
+            w->setWindowIcon(QApplication::windowIcon());
 }
 
 void TWindow::SetWindowStateMaximized(bool Maximized, bool Minimized)

@@ -54,7 +54,8 @@ public:
     void SetToolTip(const String& Value);
     void SetFixedSize(bool Fixed);
     void SetModal(bool Modal);
-    void SetIcon(const QImage& Image);
+    void SetIcon(const QImage& Image);  // a null image: the application's icon
+    bool HasOwnIcon() const { return FOwnIcon; }
     void SetWindowStateMaximized(bool Maximized, bool Minimized);
     void Activate();
 
@@ -84,9 +85,13 @@ private:
     TFrameWatcher* FWatcher = nullptr;
     int FSyncing = 0;
     bool FFixed = false;
+    bool FOwnIcon = false;
     friend class TFrameWatcher;
     friend class TControlWidget;
 };
+
+// Gives the application's icon to every top-level window without an icon of its own.
+void ShowApplicationIcon();
 
 // Renders a window and everything inside it as the screen would show it (tests, renderers).
 QImage RenderWindow(TWindow* Window);

@@ -3,11 +3,14 @@
 #include "framework/core/Timer.h"
 #include "framework/gui/ExtCtrls.h"
 #include "framework/gui/Forms.h"
+#include "framework/gui/GuiApplication.h"
 #include "framework/gui/StdCtrls.h"
 #include "framework/gui/qt/WidgetBridge.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QIcon>
+#include <QPixmap>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -182,4 +185,78 @@ TEST(Forms, CloseQueryCanRefuseAndCloseHidesAndCloseInAModalRunCancels)
     timer.OnTimer = [&](TObject*) { form.Close(); };
     EXPECT_EQ(mrCancel, form.ShowModal());
 }
+namespace {
+
+QImage SolidImage(QRgb Color)
+{
+    QImage img(16, 16, QImage::Format_ARGB32);
+    img.fill(Color);
+    return img;
+}
+
+QRgb IconColour(QWidget* W) { return W->windowIcon().pixmap(16, 16).toImage().pixel(8, 8); }
+
+}  // namespace
+
+TEST(Forms, DefaultPositionsCascadeAndDesignedOnesStay)
+{
+    TForm first(nullptr), second(nullptr), designed(nullptr);
+    for (TForm* f : {&first, &second}) {
+        f->SetBounds(0, 0, 200, 100);
+        f->SetPosition(poDefault);
+        f->Show();
+    }
+    EXPECT_EQ(24, second.Left() - first.Left());
+    EXPECT_EQ(24, second.Top() - first.Top());
+    EXPECT_GT(first.Left(), 0);
+    EXPECT_EQ(second.Left(), second.Window()->OuterWidget()->geometry().x());
+    designed.SetBounds(37, 41, 200, 100);
+    designed.Show();
+    EXPECT_EQ(37, designed.Left());
+    EXPECT_EQ(41, designed.Window()->OuterWidget()->geometry().y());
+}
+
+TEST(Forms, TheApplicationIconShowsUntilTheFormHasItsOwn)
+{
+    const QRgb red = qRgb(255, 0, 0), blue = qRgb(0, 0, 255);
+    GuiApplication().Icon()->SetIcon(QIcon(QPixmap::fromImage(SolidImage(red))));
+    TForm form(nullptr);
+    form.HandleNeeded();
+    QWidget* w = form.Window()->OuterWidget();
+    EXPECT_EQ(red, IconColour(w));
+    form.Icon()->SetIcon(QIcon(QPixmap::fromImage(SolidImage(blue))));
+    EXPECT_EQ(blue, IconColour(w));
+    form.Icon()->SetData("");
+    EXPECT_EQ(red, IconColour(w));
+    GuiApplication().Icon()->SetIcon(QIcon());
+    EXPECT_TRUE(w->windowIcon().isNull());
+}
+
+TEST(FormFiles, AFormsIconIsStoredAndADefaultFontIsNot)
+{
+    TForm form(nullptr);
+    form.SetName("IconForm");
+    auto* label = new TLabel(&form);
+    label->SetName("Label1");
+    label->SetParent(&form);
+    EXPECT_EQ(String::npos, ComponentToText(&form).find("\"Icon\""));
+    form.Icon()->SetIcon(QIcon(QPixmap::fromImage(SolidImage(qRgb(0, 0, 255)))));
+    const String text = ComponentToText(&form);
+    EXPECT_NE(String::npos, text.find("\"Data\""));
+    EXPECT_EQ(String::npos, text.find("\"Style\""));  // nothing about fonts left at their defaults
+    EXPECT_EQ(String::npos, text.find("\"Font\""));
+    std::unique_ptr<TComponent> copy(TextToComponent(text));
+    auto* f = As<TForm>(copy.get());
+    ASSERT_FALSE(f->Icon()->Empty());
+    EXPECT_EQ(form.Icon()->Width(), f->Icon()->Width());
+    EXPECT_EQ(form.Icon()->ToImage(), f->Icon()->ToImage());
+    EXPECT_EQ(text, ComponentToText(f));
+    // A styled font is still written and read.
+    label->Font()->SetStyle(TFontStyles{fsBold});
+    const String bold = ComponentToText(&form);
+    EXPECT_NE(String::npos, bold.find("fsBold"));
+    std::unique_ptr<TComponent> boldCopy(TextToComponent(bold));
+    EXPECT_TRUE(As<TLabel>(boldCopy->FindComponent("Label1"))->Font()->Style().Contains(fsBold));
+}
+
 #include "FormsTest.moc"
