@@ -264,6 +264,7 @@ void TControl::WindowMouseDown(TMouseButton Button, TShiftState Shift, int32_t X
     FMousePressed = Button == mbLeft;
     if (Double) DblClick();
     if (Button == mbLeft && FDragMode == dmAutomatic && !Double) BeginDrag(true);
+    if (Button == mbLeft) FocusOnClick();
     MouseDown(Button, Shift, X, Y);
 }
 

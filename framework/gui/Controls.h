@@ -245,6 +245,8 @@ protected:
     QImage& ImageRef() { return FImage; }
     virtual void PrepareImage();  // what Paint starts from
     virtual void MouseDown(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y);
+    // A left click gives a focusable control the focus; only windowed controls can take it.
+    virtual void FocusOnClick() {}
     virtual void MouseMove(TShiftState Shift, int32_t X, int32_t Y);
     virtual void MouseUp(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y);
     virtual void Resize();
@@ -340,6 +342,7 @@ public:
     bool Focused() const;
     virtual bool CanFocus() const;
     virtual void SetFocus();
+    void FocusOnClick() override;
     int32_t TabOrder() const;
     void SetTabOrder(int32_t Value);
     bool TabStop() const { return FTabStop; }

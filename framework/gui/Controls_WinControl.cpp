@@ -295,6 +295,11 @@ void TWinControl::SetFocus()
     Handle()->SetFocus();
 }
 
+void TWinControl::FocusOnClick()
+{
+    if (FTabStop && !Focused() && CanFocus()) SetFocus();
+}
+
 void TWinControl::WindowMoved(int32_t ALeft, int32_t ATop, int32_t AWidth, int32_t AHeight)
 {
     TControl::WindowMoved(ALeft, ATop, AWidth, AHeight);

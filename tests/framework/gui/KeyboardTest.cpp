@@ -212,3 +212,22 @@ TEST_F(KeyboardTest, TheActiveControlGetsTheFocusWhenShownAndFollowsIt)
     delete b;
     EXPECT_EQ(nullptr, Form->ActiveControl());
 }
+
+TEST_F(KeyboardTest, AClickFocusesATabStopAndLeavesOthersAlone)
+{
+    TPanel* a = AddPanel("A", 10);
+    TPanel* b = AddPanel("B", 60);
+    TPanel* quiet = AddPanel("Quiet", 110, false);
+    ShowForm();
+    a->SetFocus();
+    QCoreApplication::processEvents();
+    QTest::mouseClick(b->Window()->OuterWidget(), Qt::LeftButton, {}, QPoint(5, 5));
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(b->Focused());
+    QTest::mouseClick(quiet->Window()->OuterWidget(), Qt::LeftButton, {}, QPoint(5, 5));
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(b->Focused());  // a control that is no tab stop takes no focus from a click
+    QTest::mouseClick(a->Window()->OuterWidget(), Qt::RightButton, {}, QPoint(5, 5));
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(b->Focused());
+}
