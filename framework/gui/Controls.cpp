@@ -1,6 +1,7 @@
 // TControl: bounds, appearance, parent, input and drag (painting is in Controls_Paint.cpp).
 #include "framework/gui/Controls.h"
 
+#include "framework/gui/Menus.h"
 #include "framework/gui/qt/WidgetBridge.h"
 
 namespace qel {
@@ -180,7 +181,7 @@ void TControl::SetParentShowHint(bool Value)
     if (Value && FParent) FShowHint = FParent->ShowHint();
 }
 
-void TControl::SetPopupMenu(TComponent* Value)
+void TControl::SetPopupMenu(TPopupMenu* Value)
 {
     if (FPopupMenu) FPopupMenu->RemoveFreeNotification(this);
     FPopupMenu = Value;
@@ -300,6 +301,11 @@ void TControl::WindowMouseUp(TMouseButton Button, TShiftState Shift, int32_t X, 
         EndDrag(true);
     }
     MouseUp(Button, Shift, X, Y);
+    if (Button == mbRight && FPopupMenu) {
+        const TPoint p = ClientToScreen(Point(X, Y));
+        FPopupMenu->SetPopupComponent(this);
+        FPopupMenu->Popup(p.X, p.Y);
+    }
     if (wasPressed && X >= 0 && Y >= 0 && X < ClientWidth() && Y < ClientHeight()) Click();
 }
 

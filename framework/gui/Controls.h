@@ -51,6 +51,7 @@ inline constexpr uint32_t WS_EX_STATICEDGE = 0x00020000u;
 inline constexpr uint32_t WS_EX_APPWINDOW = 0x00040000u;
 
 class TWinControl;
+class TPopupMenu;
 
 struct TCreateParams {
     String Caption;
@@ -124,7 +125,8 @@ private:
     Q_PROPERTY(String Hint READ Hint WRITE SetHint)
     Q_PROPERTY(bool ShowHint READ ShowHint WRITE SetShowHint)
     Q_PROPERTY(bool ParentShowHint READ ParentShowHint WRITE SetParentShowHint)
-    Q_PROPERTY(TComponent* PopupMenu READ PopupMenu WRITE SetPopupMenu)
+    Q_MOC_INCLUDE("framework/gui/Menus.h")
+    Q_PROPERTY(TPopupMenu* PopupMenu READ PopupMenu WRITE SetPopupMenu)
     Q_PROPERTY(int32_t Cursor READ Cursor WRITE SetCursor)
     Q_PROPERTY(TDragMode DragMode READ DragMode WRITE SetDragMode)
     Q_PROPERTY(int32_t DragCursor READ DragCursor WRITE SetDragCursor)
@@ -193,8 +195,8 @@ public:
     void SetShowHint(bool Value);
     bool ParentShowHint() const { return FParentShowHint; }
     void SetParentShowHint(bool Value);
-    TComponent* PopupMenu() const { return FPopupMenu; }
-    void SetPopupMenu(TComponent* Value);
+    TPopupMenu* PopupMenu() const { return FPopupMenu; }
+    void SetPopupMenu(TPopupMenu* Value);
     TCursor Cursor() const { return FCursor; }
     void SetCursor(TCursor Value);
     TDragMode DragMode() const { return FDragMode; }
@@ -288,7 +290,7 @@ private:
     String FHint;
     bool FShowHint = false;
     bool FParentShowHint = true;
-    TComponent* FPopupMenu = nullptr;
+    TPopupMenu* FPopupMenu = nullptr;
     TCursor FCursor = crDefault;
     TDragMode FDragMode = dmManual;
     TCursor FDragCursor = crDrag;

@@ -3,6 +3,7 @@
 
 #include "framework/core/FormFiles.h"
 #include "framework/gui/GuiApplication.h"
+#include "framework/gui/Menus.h"
 #include "framework/gui/qt/WidgetBridge.h"
 
 #include <QFile>
@@ -85,6 +86,7 @@ void TCustomForm::Notification(TComponent* AComponent, TOperation Operation)
 {
     TWinControl::Notification(AComponent, Operation);
     if (Operation == opRemove && AComponent == FActiveControl) FActiveControl = nullptr;
+    if (Operation == opRemove && FMenu && AComponent == FMenu) SetMenu(nullptr);
 }
 
 void TCustomForm::FocusOnShow()
@@ -138,6 +140,7 @@ void TCustomForm::CreateWnd()
     if (!GuiApplication().Icon()->Empty()) GuiApplication().ApplyIcon();
     SetIcon(nullptr);
     if (FWindowState != wsNormal) SetWindowState(FWindowState);
+    ShowMenuBar();
     if (Visible()) FWindow->SetVisible(true);
 }
 

@@ -9,6 +9,8 @@ class QEventLoop;
 
 namespace qel {
 
+class TMainMenu;
+
 using TModalResult = int32_t;
 inline constexpr TModalResult mrNone = 0, mrOk = 1, mrCancel = 2, mrAbort = 3, mrRetry = 4, mrIgnore = 5, mrYes = 6,
                               mrNo = 7, mrAll = 8;
@@ -40,6 +42,8 @@ private:
     Q_PROPERTY(TIcon* Icon READ Icon)
     Q_PROPERTY(TWinControl* ActiveControl READ ActiveControl WRITE SetActiveControl)
     Q_PROPERTY(bool Visible READ Visible WRITE SetVisible)
+    Q_MOC_INCLUDE("framework/gui/Menus.h")
+    Q_PROPERTY(TMainMenu* Menu READ Menu WRITE SetMenu)
     Q_CLASSINFO("default:Visible", "false")
     Q_CLASSINFO("default:BorderStyle", "bsSizeable")
     Q_CLASSINFO("default:BorderIcons", "biSystemMenu|biMinimize|biMaximize")
@@ -71,6 +75,9 @@ public:
     TModalResult ModalResult() const { return FModalResult; }
     void SetModalResult(TModalResult Value);
     TCanvas* Canvas() { return ControlCanvas(); }
+    // The menu bar; it takes its height from the top of the client area.
+    TMainMenu* Menu() const { return FMenu; }
+    void SetMenu(TMainMenu* Value);
 
     // Fires OnCreate once the form is built (Application's CreateForm calls it).
     virtual void AfterConstruction();
@@ -97,6 +104,8 @@ protected:
     void VisibleChanged() override;
     void Paint() override;
     virtual void DoClose(TCloseAction& Action);
+    void AdjustClientRect(TRect& Rect) const override;
+    void Resize() override;
     void ApplyPosition();
     void Notification(TComponent* AComponent, TOperation Operation) override;
 
@@ -114,6 +123,9 @@ private:
     QEventLoop* FModalLoop = nullptr;
     bool FShown = false;
     TWinControl* FActiveControl = nullptr;
+    TMainMenu* FMenu = nullptr;
+    int32_t FMenuHeight = 0;
+    void ShowMenuBar();
 };
 
 Q_DECLARE_OPERATORS_FOR_FLAGS(TCustomForm::TBorderIcons)

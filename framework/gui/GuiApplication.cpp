@@ -1,5 +1,6 @@
 #include "framework/gui/GuiApplication.h"
 
+#include "framework/gui/Dialogs.h"
 #include "framework/gui/Forms.h"
 #include "framework/gui/qt/AppBridge.h"
 
@@ -48,6 +49,10 @@ void TGuiApplication::Run()
 int TGuiApplication::MessageBox(const String& Text, const String& Caption, uint32_t Flags)
 {
     if (MessageBoxHook()) return MessageBoxHook()(Text, Caption, Flags);
+    TDialogAnswer answer;  // queued answers stand in for a person here too; mrNone: the first button
+    constexpr int first[] = {IDOK, IDOK, IDABORT, IDYES, IDYES, IDRETRY};
+    if (TDialogAnswers::Take(Text, answer))
+        return answer.ModalResult != mrNone ? answer.ModalResult : first[(Flags & 0xF) % 6];
     Application->Initialize();
     return Bridge::ShowMessageBox(Text, Caption.empty() ? Application->Title() : Caption, Flags);
 }
