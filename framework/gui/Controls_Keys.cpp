@@ -2,6 +2,7 @@
 #include "framework/gui/Controls.h"
 
 #include "framework/gui/Forms.h"
+#include "framework/gui/StdCtrls.h"
 
 #include <algorithm>
 
@@ -69,6 +70,7 @@ void TWinControl::WindowKeyDown(uint16_t Key, TShiftState Shift)
     if (Key == VK_TAB && !Shift.Contains(ssCtrl) && !Shift.Contains(ssAlt))
         return TopParent(this)->SelectNext(this, !Shift.Contains(ssShift), true);
     KeyDown(Key, Shift);
+    ButtonDialogKey(this, Key);
 }
 
 void TWinControl::WindowKeyPress(char Key)

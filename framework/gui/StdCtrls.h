@@ -1,6 +1,9 @@
 #pragma once
-// Labels.
+// Labels, buttons, edits, memos and list boxes.
+#include "framework/core/Strings.h"
 #include "framework/gui/Controls.h"
+
+#include <memory>
 
 namespace qel {
 
@@ -61,6 +64,236 @@ class QEL_GUI_EXPORT TLabel : public TCustomLabel {
     Q_OBJECT
 public:
     Q_INVOKABLE explicit TLabel(TComponent* AOwner);
+};
+
+class QEL_GUI_EXPORT TButton : public TCustomControl {
+    Q_OBJECT
+    Q_PROPERTY(bool Default READ Default WRITE SetDefault)
+    Q_PROPERTY(bool Cancel READ Cancel WRITE SetCancel)
+    Q_PROPERTY(int32_t ModalResult READ ModalResult WRITE SetModalResult)
+    Q_CLASSINFO("default:Default", "false")
+    Q_CLASSINFO("default:Cancel", "false")
+    Q_CLASSINFO("default:ModalResult", "0")
+    Q_CLASSINFO("default:TabStop", "true")
+
+public:
+    Q_INVOKABLE explicit TButton(TComponent* AOwner);
+
+    bool Default() const { return FDefault; }
+    void SetDefault(bool Value);
+    bool Cancel() const { return FCancel; }
+    void SetCancel(bool Value) { FCancel = Value; }
+    int32_t ModalResult() const { return FModalResult; }
+    void SetModalResult(int32_t Value) { FModalResult = Value; }
+    // Sets the parent form's ModalResult (when this one is set), then OnClick.
+    void Click() override;
+
+protected:
+    void Paint() override;
+    void KeyPress(char& Key) override;
+    void MouseDown(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y) override;
+    void MouseUp(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y) override;
+    virtual void PaintFace(const TRect& Face);
+    bool Pressed() const { return FPressed; }
+
+private:
+    bool FDefault = false;
+    bool FCancel = false;
+    int32_t FModalResult = 0;
+    bool FPressed = false;
+};
+
+// Enter and Escape not consumed by the focused control click the form's Default or Cancel button
+// (Enter on a focused button clicks that one). True when a button was clicked.
+bool ButtonDialogKey(TWinControl* Focused, uint16_t Key);
+
+class QEL_GUI_EXPORT TEdit : public TCustomControl {
+    Q_OBJECT
+    Q_PROPERTY(String Caption READ Caption WRITE SetCaption STORED false)
+    Q_PROPERTY(String Text READ Text WRITE SetText)
+    Q_PROPERTY(int32_t MaxLength READ MaxLength WRITE SetMaxLength)
+    Q_PROPERTY(bool ReadOnly READ ReadOnly WRITE SetReadOnly)
+    Q_PROPERTY(int32_t PasswordChar READ PasswordChar WRITE SetPasswordChar)
+    Q_CLASSINFO("default:MaxLength", "0")
+    Q_CLASSINFO("default:ReadOnly", "false")
+    Q_CLASSINFO("default:PasswordChar", "0")
+    Q_CLASSINFO("default:TabStop", "true")
+    Q_CLASSINFO("default:Color", "-2147483643")  // clWindow
+
+public:
+    Q_INVOKABLE explicit TEdit(TComponent* AOwner);
+
+    int32_t MaxLength() const { return FMaxLength; }  // 0: no limit
+    void SetMaxLength(int32_t Value) { FMaxLength = Value < 0 ? 0 : Value; }
+    bool ReadOnly() const { return FReadOnly; }
+    void SetReadOnly(bool Value) { FReadOnly = Value; }
+    char PasswordChar() const { return FPasswordChar; }
+    void SetPasswordChar(int32_t Value);
+    TNotifyEvent OnChange;
+
+protected:
+    void Paint() override;
+    void KeyPress(char& Key) override;
+    void TextChanged() override;
+
+private:
+    int32_t FMaxLength = 0;
+    bool FReadOnly = false;
+    char FPasswordChar = 0;
+};
+
+// The text of a memo is its lines joined with line breaks; Lines and Text follow each other.
+class QEL_GUI_EXPORT TMemo : public TCustomControl {
+    Q_OBJECT
+public:
+    enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
+    Q_ENUM(TScrollStyle)
+
+private:
+    Q_PROPERTY(String Caption READ Caption WRITE SetCaption STORED false)
+    Q_PROPERTY(qel::TStrings* Lines READ Lines)
+    Q_PROPERTY(bool WordWrap READ WordWrap WRITE SetWordWrap)
+    Q_PROPERTY(TScrollStyle ScrollBars READ ScrollBars WRITE SetScrollBars)
+    Q_PROPERTY(bool ReadOnly READ ReadOnly WRITE SetReadOnly)
+    Q_PROPERTY(bool WantTabs READ WantTabs WRITE SetWantTabs)
+    Q_CLASSINFO("default:WordWrap", "true")
+    Q_CLASSINFO("default:ScrollBars", "ssNone")
+    Q_CLASSINFO("default:ReadOnly", "false")
+    Q_CLASSINFO("default:WantTabs", "false")
+    Q_CLASSINFO("default:TabStop", "true")
+    Q_CLASSINFO("default:Color", "-2147483643")  // clWindow
+
+public:
+    Q_INVOKABLE explicit TMemo(TComponent* AOwner);
+    ~TMemo() override;
+
+    TStrings* Lines() const;
+    bool WordWrap() const { return FWordWrap; }
+    void SetWordWrap(bool Value);
+    TScrollStyle ScrollBars() const { return FScrollBars; }
+    void SetScrollBars(TScrollStyle Value);
+    bool ReadOnly() const { return FReadOnly; }
+    void SetReadOnly(bool Value) { FReadOnly = Value; }
+    bool WantTabs() const { return FWantTabs; }
+    void SetWantTabs(bool Value) { FWantTabs = Value; }
+    TNotifyEvent OnChange;
+
+protected:
+    void Paint() override;
+    void KeyDown(uint16_t& Key, TShiftState Shift) override;
+    void KeyPress(char& Key) override;
+    void TextChanged() override;
+
+private:
+    void LinesChanged();
+    std::unique_ptr<TStringList> FLines;
+    bool FSyncing = false;
+    bool FWordWrap = true;
+    TScrollStyle FScrollBars = ssNone;
+    bool FReadOnly = false;
+    bool FWantTabs = false;
+};
+using enum TMemo::TScrollStyle;
+
+// Owner-draw state of a list item or a grid cell.
+enum TOwnerDrawStateItem { odSelected, odGrayed, odDisabled, odChecked, odFocused, odDefault };
+using TOwnerDrawState = TSet<TOwnerDrawStateItem>;
+using TDrawItemEvent =
+    std::function<void(TWinControl* Control, int Index, TRect Rect, TOwnerDrawState State)>;
+using TMeasureItemEvent = std::function<void(TWinControl* Control, int Index, int32_t& Height)>;
+
+class TListBoxStrings;
+
+// A list painted through its canvas, so owner drawing sees exactly the pixels it draws.
+class QEL_GUI_EXPORT TCustomListBox : public TCustomControl {
+    Q_OBJECT
+public:
+    enum TListBoxStyle { lbStandard, lbOwnerDrawFixed, lbOwnerDrawVariable };
+    Q_ENUM(TListBoxStyle)
+
+private:
+    Q_PROPERTY(TStrings* Items READ Items WRITE SetItems)
+    Q_PROPERTY(int32_t ItemIndex READ ItemIndex WRITE SetItemIndex STORED false)
+    Q_PROPERTY(int32_t ItemHeight READ ItemHeight WRITE SetItemHeight)
+    Q_PROPERTY(TListBoxStyle Style READ Style WRITE SetStyle)
+    Q_PROPERTY(bool Sorted READ Sorted WRITE SetSorted)
+    Q_PROPERTY(bool MultiSelect READ MultiSelect WRITE SetMultiSelect)
+    Q_PROPERTY(qel::TControl::TFormBorderStyle BorderStyle READ BorderStyle WRITE SetBorderStyle)
+    Q_CLASSINFO("default:ItemHeight", "16")
+    Q_CLASSINFO("default:Style", "lbStandard")
+    Q_CLASSINFO("default:Sorted", "false")
+    Q_CLASSINFO("default:MultiSelect", "false")
+    Q_CLASSINFO("default:BorderStyle", "bsSingle")
+    Q_CLASSINFO("default:Color", "-2147483643")  // clWindow
+    Q_CLASSINFO("default:TabStop", "true")
+
+public:
+    Q_INVOKABLE explicit TCustomListBox(TComponent* AOwner);
+    ~TCustomListBox() override;
+
+    TStrings* Items() const;
+    void SetItems(TStrings* Value);
+    int32_t ItemIndex() const { return FItemIndex; }
+    void SetItemIndex(int32_t Value);
+    int32_t ItemHeight() const { return FItemHeight; }
+    void SetItemHeight(int32_t Value);
+    TListBoxStyle Style() const { return FStyle; }
+    void SetStyle(TListBoxStyle Value);
+    bool Sorted() const;
+    void SetSorted(bool Value);
+    bool MultiSelect() const { return FMultiSelect; }
+    void SetMultiSelect(bool Value);
+    TFormBorderStyle BorderStyle() const { return FBorderStyle; }
+    void SetBorderStyle(TFormBorderStyle Value);
+    bool Selected(int Index) const;  // EListError out of range
+    void SetSelected(int Index, bool Value);
+    int SelCount() const;            // -1 unless MultiSelect, as the classic list
+    int32_t TopIndex() const { return FTopIndex; }
+    void SetTopIndex(int32_t Value);
+    int ItemAtPos(TPoint Pos, bool Existing) const;  // -1 (or Count) outside the items
+    TRect ItemRect(int Index) const;
+    void Clear();
+
+    TDrawItemEvent OnDrawItem;
+    TMeasureItemEvent OnMeasureItem;
+
+protected:
+    void CreateParams(TCreateParams& Params) override;
+    void Paint() override;
+    void MouseDown(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y) override;
+    void KeyDown(uint16_t& Key, TShiftState Shift) override;
+    virtual void DrawItem(int Index, const TRect& Rect, TOwnerDrawState State);
+    int32_t HeightOf(int Index) const;
+
+private:
+    friend class TListBoxStrings;
+    void ItemsChanging();
+    void ItemsChanged();
+    void SelectByUser(int Index, TShiftState Shift);
+    void MakeVisible(int Index);
+
+    std::unique_ptr<TListBoxStrings> FItems;
+    std::vector<char> FSelected;  // one flag per item
+    // The selection by text while the items change, to find it again afterwards.
+    std::vector<std::pair<String, char>> FSnapshot;
+    String FIndexText;
+    int FIndexOccurrence = -1;
+    int32_t FItemIndex = -1;
+    int32_t FItemHeight = 16;
+    TListBoxStyle FStyle = lbStandard;
+    bool FMultiSelect = false;
+    TFormBorderStyle FBorderStyle = bsSingle;
+    int32_t FTopIndex = 0;
+    int FAnchor = -1;
+};
+
+using enum TCustomListBox::TListBoxStyle;
+using TListBoxStyle = TCustomListBox::TListBoxStyle;
+
+class QEL_GUI_EXPORT TListBox : public TCustomListBox {
+    Q_OBJECT
+public:
+    Q_INVOKABLE explicit TListBox(TComponent* AOwner);
 };
 
 }  // namespace qel
