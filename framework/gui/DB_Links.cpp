@@ -5,6 +5,8 @@
 
 namespace qel {
 
+QEL_REGISTER_CLASS(TDataSource);
+
 // ---- TDataSource ----
 
 TDataSource::TDataSource(TComponent* AOwner) : TComponent(AOwner) {}

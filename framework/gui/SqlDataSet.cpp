@@ -13,6 +13,8 @@
 
 namespace qel {
 
+QEL_REGISTER_CLASS(TSQLDataSet);
+
 namespace {
 
 TFieldType FieldTypeOf(const QMetaType& Type)
