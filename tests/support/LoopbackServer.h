@@ -26,6 +26,7 @@
 #include <string_view>
 #include <thread>
 #include <utility>
+#include <vector>
 
 
 namespace qeltest {
@@ -60,6 +61,43 @@ inline int BoundPort(int Fd)
 }
 
 }  // namespace detail
+
+// A listener on 127.0.0.1 that never accepts, its queue filled: a further connect to Port() goes
+// unanswered. Full() is false on a kernel that answers beyond the queue (the test then skips).
+class FullListener {
+public:
+    FullListener() : FListener(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0))
+    {
+        sockaddr_in a = detail::Loopback(0);
+        if (::bind(FListener, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || ::listen(FListener, 0) != 0) return;
+        FPort = detail::BoundPort(FListener);
+        a.sin_port = htons(static_cast<uint16_t>(FPort));
+        bool answered = true;
+        while (answered && FFillers.size() < 16) {
+            FFillers.push_back(::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
+            ::connect(FFillers.back(), reinterpret_cast<sockaddr*>(&a), sizeof a);
+            pollfd p{FFillers.back(), POLLOUT, 0};
+            answered = ::poll(&p, 1, 200) > 0;
+        }
+        FFull = !answered;
+    }
+    ~FullListener()
+    {
+        for (int fd : FFillers) ::close(fd);
+        ::close(FListener);
+    }
+    FullListener(const FullListener&) = delete;
+    FullListener& operator=(const FullListener&) = delete;
+
+    bool Full() const { return FFull; }
+    int Port() const { return FPort; }
+
+private:
+    int FListener;
+    int FPort = 0;
+    bool FFull = false;
+    std::vector<int> FFillers;
+};
 
 // A port on 127.0.0.1 that nobody listens on (bound once, then released).
 inline int FreeLoopbackPort()

@@ -236,35 +236,14 @@ TEST(ClientSocket, FailedOpenReportsThroughOnErrorAndRaisesUnlessZeroed)
 
 TEST(ClientSocket, ConnectToSilentHostEndsAtConnectTimeOut)
 {
-    // A listener that never accepts, its queue full: further connection requests go unanswered.
-    int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in a = detail::Loopback(0);
-    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
-    ASSERT_EQ(::listen(listener, 0), 0);
-    a.sin_port = htons(static_cast<uint16_t>(detail::BoundPort(listener)));
-    std::vector<int> fillers;
-    bool answered = true;
-    while (answered && fillers.size() < 16) {
-        fillers.push_back(::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
-        ::connect(fillers.back(), reinterpret_cast<sockaddr*>(&a), sizeof a);
-        pollfd p{fillers.back(), POLLOUT, 0};
-        answered = ::poll(&p, 1, 200) > 0;
-    }
-    auto closeAll = [&] {
-        for (int fd : fillers) ::close(fd);
-        ::close(listener);
-    };
-    if (answered) {
-        closeAll();
-        GTEST_SKIP() << "this kernel answers beyond the listen queue";
-    }
+    const FullListener silent;
+    if (!silent.Full()) GTEST_SKIP() << "this kernel answers beyond the listen queue";
     TClientSocket client(nullptr);
     TEventLog log(client);
     client.ConnectTimeOut = 300;
     auto start = Clock::now();
-    OpenTo(client, ntohs(a.sin_port));
+    OpenTo(client, silent.Port());
     EXPECT_GE(MsSince(start), 295);
     EXPECT_LT(MsSince(start), 2000);
     EXPECT_EQ(log.Events.back(), Err(eeConnect, ETIMEDOUT));
-    closeAll();
 }

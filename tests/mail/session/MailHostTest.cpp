@@ -145,36 +145,15 @@ TEST(MailHostEngine, EveryWaitIsBoundedByTheAccountsTimeOut)
 
 TEST(MailHostEngine, ConnectWaitFollowsTheAccountsTimeOut)
 {
-    // A listener that never accepts, its queue full: further connection requests go unanswered.
-    const int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in a = qeltest::detail::Loopback(0);
-    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
-    ASSERT_EQ(::listen(listener, 0), 0);
-    const int port = qeltest::detail::BoundPort(listener);
-    a.sin_port = htons(static_cast<uint16_t>(port));
-    std::vector<int> fillers;
-    bool answered = true;
-    while (answered && fillers.size() < 16) {
-        fillers.push_back(::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
-        ::connect(fillers.back(), reinterpret_cast<sockaddr*>(&a), sizeof a);
-        pollfd p{fillers.back(), POLLOUT, 0};
-        answered = ::poll(&p, 1, 200) > 0;
-    }
-    auto closeAll = [&] {
-        for (int fd : fillers) ::close(fd);
-        ::close(listener);
-    };
-    if (answered) {
-        closeAll();
-        GTEST_SKIP() << "this kernel answers beyond the listen queue";
-    }
+    const qeltest::FullListener silent;
+    if (!silent.Full()) GTEST_SKIP() << "this kernel answers beyond the listen queue";
+    const int port = silent.Port();
     TTestHost host;
     Lines errors;
     host.OnError = [&](TObject*, const String& Status, const String& Text, bool) { errors.push_back(Status + "|" + Text); };
     const auto start = Clock::now();
     host.Connect("127.0.0.1", port, 1);
     EXPECT_LT(Clock::now() - start, std::chrono::seconds(3));
-    closeAll();
     const String where = "127.0.0.1:" + std::to_string(port);
     EXPECT_EQ(errors, (Lines{std::to_string(ETIMEDOUT) + "|Connection timed out after 1 s (" + where + ") while connecting",
                              "0|Can not connect to server " + where + ": Connection timed out after 1 s"}));
