@@ -59,6 +59,26 @@ if cmake -S "$work/host17" -B "$work/build-nosuch" -DCMAKE_PREFIX_PATH="$prefix"
   fail "find_package accepted an unknown component"
 fi
 
+# A mail-only host imports no Qt GUI module; a widgets host gets the GUI framework with it.
+for c in framework mail; do
+  ! grep -q 'Qt6::\(Gui\|Widgets\|PrintSupport\|Sql\)' "$(find "$prefix" -name "qel-$c-targets.cmake")" ||
+    fail "the $c component's targets need Qt GUI modules"
+done
+mkdir -p "$work/widgetshost"
+cat >"$work/widgetshost/CMakeLists.txt" <<'CMAKE'
+cmake_minimum_required(VERSION 3.25)
+project(widgetshost LANGUAGES CXX)
+find_package(qel CONFIG REQUIRED COMPONENTS widgets)
+add_executable(widgetshost host.cpp)
+target_link_libraries(widgetshost PRIVATE qel::widgets)
+CMAKE
+cat >"$work/widgetshost/host.cpp" <<'CPP'
+#include "widgets/QELAboutFree.h"
+int main() { return qel::TQELAboutFreeStr("widgets host").Length() == 12 ? 0 : 1; }
+CPP
+build_host widgetshost "$work/widgetshost" -DCMAKE_CXX_FLAGS="-Wall -Wextra -Werror"
+"$work/build-widgetshost/widgetshost" || fail "the widgets host does not run"
+
 # pkg-config alone: the unit headers compile, qelmail's classes are registered, and an exception
 # thrown inside the framework is caught by its type in the host.
 cat >"$work/pchost.cpp" <<'CPP'

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # The libraries' dynamic symbol tables hold their public API only (namespace qel, nothing of std::,
-# no internals), the provider exports its twelve entry points, and qelmail needs no GUI library.
-# usage: library_boundary.sh LIBQELFRAMEWORK LIBQELMAIL LIBMAPI32
+# no internals), the provider exports its twelve entry points, qelmail needs no GUI library and
+# qelwidgets never needs qelmail.
+# usage: library_boundary.sh LIBQELFRAMEWORK LIBQELMAIL LIBMAPI32 LIBQELWIDGETS
 set -euo pipefail
-framework=$1 mail=$2 mapi=$3
+framework=$1 mail=$2 mapi=$3 widgets=$4
 status=0
 fail() { echo "library_boundary: $*" >&2; status=1; }
 # Defined dynamic symbols without their version suffix; the version node itself (type A) is no symbol.
@@ -12,7 +13,7 @@ symbols() { nm -D --defined-only "$1" | awk '$2 != "A" { sub(/@.*/, "", $3); pri
 in_qel='^_Z(T[VISTC]|GVZ?|Z|T[hv][n0-9_]*)?NK?[RO]?3qel'
 internals='qel::(SmtpProtocol|PopProtocol)::|qel::(TBase64LineEncoder|TBase64GroupDecoder)\b'
 
-for lib in "$framework" "$mail"; do
+for lib in "$framework" "$mail" "$widgets"; do
   name=$(basename "$lib")
   mangled=$(symbols "$lib")
   demangled=$(c++filt <<<"$mangled")
@@ -35,6 +36,9 @@ expected+="MAPIReadMail MAPIResolveName MAPISaveMail MAPISendDocuments MAPISendM
 
 gui=$(ldd "$mail" | grep -E 'Qt6(Gui|Widgets|DBus)' || true)
 [ -z "$gui" ] || fail "libqelmail needs GUI libraries:"$'\n'"$gui"
+
+mailneeded=$(ldd "$widgets" | grep -E 'libqelmail' || true)
+[ -z "$mailneeded" ] || fail "libqelwidgets needs qelmail:"$'\n'"$mailneeded"
 
 [ "$status" -ne 0 ] || echo "library_boundary: passed"
 exit "$status"
