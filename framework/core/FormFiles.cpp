@@ -21,6 +21,18 @@ constexpr int FormatVersion = 1;
 
 // ---------------------------------------------------------------- writing
 
+// Q_CLASSINFO("stored:Prop", "Method") names an invokable `bool Method() const` that decides, per
+// instance, whether Prop is written (a colour taken from the parent is not).
+bool StoredFor(QObject* Instance, const QMetaObject* Meta, const char* PropName)
+{
+    const QByteArray key = QByteArray("stored:") + PropName;
+    const int index = Meta->indexOfClassInfo(key.constData());
+    if (index < 0) return true;
+    bool stored = true;
+    QMetaObject::invokeMethod(Instance, Meta->classInfo(index).value(), Qt::DirectConnection, Q_RETURN_ARG(bool, stored));
+    return stored;
+}
+
 class TFormWriter {
 public:
     explicit TFormWriter(TComponent* Root) : FRoot(Root) {}
@@ -45,7 +57,7 @@ private:
         QJsonObject props;
         const QMetaObject* meta = Instance->metaObject();
         for (const QMetaProperty& p : PublishedProperties(meta)) {
-            if (!p.isStored() || !p.isReadable()) continue;
+            if (!p.isStored() || !p.isReadable() || !StoredFor(Instance, meta, p.name())) continue;
             if (auto v = WriteProperty(p, meta, Instance)) props[QString::fromLatin1(p.name())] = *v;
         }
         return props;

@@ -136,6 +136,8 @@ private:
     Q_CLASSINFO("default:Color", "-2147483633")  // clBtnFace
     Q_CLASSINFO("default:ParentColor", "false")
     Q_CLASSINFO("default:ParentFont", "true")
+    Q_CLASSINFO("stored:Color", "IsColorStored")
+    Q_CLASSINFO("stored:Font", "IsFontStored")
     Q_CLASSINFO("default:ShowHint", "false")
     Q_CLASSINFO("default:ParentShowHint", "true")
     Q_CLASSINFO("default:Cursor", "0")
@@ -188,6 +190,9 @@ public:
     TFont* Font() const { return FFont.get(); }
     void SetFont(TFont* Value);
     bool ParentFont() const { return FParentFont; }
+    // A colour or font taken from the parent is not the control's own, so form files leave it out.
+    Q_INVOKABLE bool IsColorStored() const { return !ParentColor(); }
+    Q_INVOKABLE bool IsFontStored() const { return !FParentFont; }
     void SetParentFont(bool Value);
     String Hint() const { return FHint; }
     void SetHint(const String& Value);
@@ -239,6 +244,10 @@ public:
     void WindowMouseDown(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y, bool Double);
     void WindowMouseMove(TShiftState Shift, int32_t X, int32_t Y);
     void WindowMouseUp(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y);
+    bool WindowMouseWheel(TShiftState Shift, int32_t WheelDelta, int32_t X, int32_t Y)
+    {
+        return DoMouseWheel(Shift, WheelDelta, X, Y);
+    }
     virtual void WindowMoved(int32_t ALeft, int32_t ATop, int32_t AWidth, int32_t AHeight);
 
 protected:
@@ -251,6 +260,8 @@ protected:
     virtual void FocusOnClick() {}
     virtual void MouseMove(TShiftState Shift, int32_t X, int32_t Y);
     virtual void MouseUp(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y);
+    // WheelDelta is +-120 a notch (positive away from the user); true when handled, else the parent gets it.
+    virtual bool DoMouseWheel(TShiftState, int32_t /*WheelDelta*/, int32_t /*X*/, int32_t /*Y*/) { return false; }
     virtual void Resize();
     virtual void TextChanged() { Invalidate(); }
     virtual void ColorChanged() { Invalidate(); }
@@ -377,6 +388,10 @@ protected:
     virtual void KeyDown(uint16_t& Key, TShiftState Shift);
     virtual void KeyPress(char& Key);
     virtual void KeyUp(uint16_t& Key, TShiftState Shift);
+    virtual void DoEnter();  // the focus came: fires OnEnter
+    virtual void DoExit();   // the focus went: fires OnExit
+    // True when Tab is an input for this control rather than a move to the next one.
+    virtual bool WantTabKey() const { return false; }
     virtual void CreateParams(TCreateParams& Params);
     virtual void CreateWnd();
     virtual void DestroyWnd();

@@ -59,15 +59,25 @@ void TWinControl::WindowFocusChanged(bool IsFocused)
 {
     if (IsFocused)
         if (TCustomForm* form = GetParentForm(this); form && form != this) form->FocusControlChanged(this);
-    if (IsFocused && OnEnter) OnEnter(this);
-    if (!IsFocused && OnExit) OnExit(this);
+    if (IsFocused) DoEnter();
+    else DoExit();
+}
+
+void TWinControl::DoEnter()
+{
+    if (OnEnter) OnEnter(this);
+}
+
+void TWinControl::DoExit()
+{
+    if (OnExit) OnExit(this);
 }
 
 void TWinControl::WindowKeyDown(uint16_t Key, TShiftState Shift)
 {
     if (ComponentState().Contains(csDesigning)) return;
     // Tab moves the focus through the whole form and is not a key the control sees.
-    if (Key == VK_TAB && !Shift.Contains(ssCtrl) && !Shift.Contains(ssAlt))
+    if (Key == VK_TAB && !Shift.Contains(ssCtrl) && !Shift.Contains(ssAlt) && !WantTabKey())
         return TopParent(this)->SelectNext(this, !Shift.Contains(ssShift), true);
     KeyDown(Key, Shift);
     ButtonDialogKey(this, Key);

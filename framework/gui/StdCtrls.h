@@ -107,7 +107,77 @@ private:
 // (Enter on a focused button clicks that one). True when a button was clicked.
 bool ButtonDialogKey(TWinControl* Focused, uint16_t Key);
 
-class QEL_GUI_EXPORT TEdit : public TCustomControl {
+class TTextView;
+struct TEditRules;
+class TTimer;
+
+// What an edit and a memo share: caret, selection, clipboard, undo, the blinking caret and the
+// selection shown in the highlight colours.
+class QEL_GUI_EXPORT TCustomEdit : public TCustomControl {
+    Q_OBJECT
+    Q_PROPERTY(bool HideSelection READ HideSelection WRITE SetHideSelection)
+    Q_CLASSINFO("default:HideSelection", "true")
+
+public:
+    explicit TCustomEdit(TComponent* AOwner);
+    ~TCustomEdit() override;
+
+    // Byte offsets into Text, on character boundaries.
+    int32_t SelStart() const;
+    void SetSelStart(int32_t Value);
+    int32_t SelLength() const;
+    void SetSelLength(int32_t Value);
+    String SelText() const;
+    void SetSelText(const String& Value);  // replaces the selection, as typing does
+    TPoint CaretPos() const;               // X: byte column, Y: line of the text
+    bool HideSelection() const { return FHideSelection; }
+    void SetHideSelection(bool Value);
+    void SelectAll();
+    void ClearSelection();  // deletes the selected text
+    void CopyToClipboard();
+    void CutToClipboard();
+    void PasteFromClipboard();
+    bool CanUndo() const;
+    void Undo();
+    void ClearUndo();
+    // Where the caret shows (client coordinates, one pixel wide), for hosts and tests.
+    TRect CaretRect();
+    // Milliseconds of one caret blink phase for all edits; 0 keeps the caret shown.
+    static void SetCaretBlinkTime(uint32_t Milliseconds);
+
+    TNotifyEvent OnChange;
+
+protected:
+    virtual void GetRules(TEditRules& Rules) const = 0;
+    virtual TRect TextArea() = 0;  // inside the frame (and a memo's scroll bars)
+    TTextView& View() const { return *FView; }
+    // Lays the text out for the control's font and area; every use of the view starts here.
+    void PrepareView();
+    void AfterEdit(bool Changed);  // scrolls to the caret, repaints, applies a change
+    void PaintText();
+    void KeyDown(uint16_t& Key, TShiftState Shift) override;
+    void KeyPress(char& Key) override;
+    void MouseDown(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y) override;
+    void MouseMove(TShiftState Shift, int32_t X, int32_t Y) override;
+    void MouseUp(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y) override;
+    void DoEnter() override;
+    void DoExit() override;
+    void TextChanged() override;
+
+private:
+    void RestartBlink();
+    void Blink();
+
+    std::unique_ptr<TTextView> FView;
+    std::unique_ptr<TTimer> FBlink;
+    bool FCaretOn = true;
+    bool FApplying = false;
+    bool FSelecting = false;
+    bool FEatPress = false;
+    bool FHideSelection = true;
+};
+
+class QEL_GUI_EXPORT TEdit : public TCustomEdit {
     Q_OBJECT
     Q_PROPERTY(String Caption READ Caption WRITE SetCaption STORED false)
     Q_PROPERTY(String Text READ Text WRITE SetText)
@@ -123,18 +193,17 @@ class QEL_GUI_EXPORT TEdit : public TCustomControl {
 public:
     Q_INVOKABLE explicit TEdit(TComponent* AOwner);
 
-    int32_t MaxLength() const { return FMaxLength; }  // 0: no limit
+    int32_t MaxLength() const { return FMaxLength; }  // 0: no limit; in characters
     void SetMaxLength(int32_t Value) { FMaxLength = Value < 0 ? 0 : Value; }
     bool ReadOnly() const { return FReadOnly; }
     void SetReadOnly(bool Value) { FReadOnly = Value; }
     char PasswordChar() const { return FPasswordChar; }
     void SetPasswordChar(int32_t Value);
-    TNotifyEvent OnChange;
 
 protected:
     void Paint() override;
-    void KeyPress(char& Key) override;
-    void TextChanged() override;
+    void GetRules(TEditRules& Rules) const override;
+    TRect TextArea() override;
 
 private:
     int32_t FMaxLength = 0;
@@ -142,8 +211,10 @@ private:
     char FPasswordChar = 0;
 };
 
+struct TPaintedScrollBar;
+
 // The text of a memo is its lines joined with line breaks; Lines and Text follow each other.
-class QEL_GUI_EXPORT TMemo : public TCustomControl {
+class QEL_GUI_EXPORT TMemo : public TCustomEdit {
     Q_OBJECT
 public:
     enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
@@ -156,10 +227,12 @@ private:
     Q_PROPERTY(TScrollStyle ScrollBars READ ScrollBars WRITE SetScrollBars)
     Q_PROPERTY(bool ReadOnly READ ReadOnly WRITE SetReadOnly)
     Q_PROPERTY(bool WantTabs READ WantTabs WRITE SetWantTabs)
+    Q_PROPERTY(bool WantReturns READ WantReturns WRITE SetWantReturns)
     Q_CLASSINFO("default:WordWrap", "true")
     Q_CLASSINFO("default:ScrollBars", "ssNone")
     Q_CLASSINFO("default:ReadOnly", "false")
     Q_CLASSINFO("default:WantTabs", "false")
+    Q_CLASSINFO("default:WantReturns", "true")
     Q_CLASSINFO("default:TabStop", "true")
     Q_CLASSINFO("default:Color", "-2147483643")  // clWindow
 
@@ -176,22 +249,47 @@ public:
     void SetReadOnly(bool Value) { FReadOnly = Value; }
     bool WantTabs() const { return FWantTabs; }
     void SetWantTabs(bool Value) { FWantTabs = Value; }
-    TNotifyEvent OnChange;
+    bool WantReturns() const { return FWantReturns; }
+    void SetWantReturns(bool Value) { FWantReturns = Value; }
+    // The first visible line (of the wrapped lines) and the text's horizontal scroll in pixels.
+    int32_t TopLine();
+    void SetTopLine(int32_t Value);
+    int32_t ScrollLeft();
+    void SetScrollLeft(int32_t Value);
+    int32_t VisibleLineCount();
+    int32_t LineCount();  // wrapped lines
+    // The painted bars (empty bounds when not shown), laid out for the current text.
+    TPaintedScrollBar VertScrollBar();
+    TPaintedScrollBar HorzScrollBar();
 
 protected:
     void Paint() override;
     void KeyDown(uint16_t& Key, TShiftState Shift) override;
-    void KeyPress(char& Key) override;
     void TextChanged() override;
+    void MouseDown(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y) override;
+    void MouseMove(TShiftState Shift, int32_t X, int32_t Y) override;
+    void MouseUp(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y) override;
+    bool DoMouseWheel(TShiftState Shift, int32_t WheelDelta, int32_t X, int32_t Y) override;
+    bool WantTabKey() const override { return FWantTabs; }
+    void GetRules(TEditRules& Rules) const override;
+    TRect TextArea() override;
 
 private:
     void LinesChanged();
+    bool ShowsVert() const { return FScrollBars == ssVertical || FScrollBars == ssBoth; }
+    bool ShowsHorz() const { return FScrollBars == ssHorizontal || FScrollBars == ssBoth; }
+    TRect InnerRect() const;  // inside the frame
+    void ScrollBy(bool Vertical, int32_t Delta);
+    void ScrollTo(bool Vertical, int32_t Position);
     std::unique_ptr<TStringList> FLines;
     bool FSyncing = false;
     bool FWordWrap = true;
     TScrollStyle FScrollBars = ssNone;
     bool FReadOnly = false;
     bool FWantTabs = false;
+    bool FWantReturns = true;
+    int FThumbDrag = 0;  // 1 vertical, 2 horizontal thumb held
+    int32_t FThumbGrab = 0;  // where in the thumb it was taken
 };
 using enum TMemo::TScrollStyle;
 

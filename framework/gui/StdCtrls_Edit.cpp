@@ -1,155 +1,289 @@
-// TEdit and TMemo (StdCtrls.h): text controls painted through their canvas.
-#include "framework/gui/ExtCtrls.h"
+// TCustomEdit and TEdit (StdCtrls.h): the editing shared with TMemo (StdCtrls_Memo.cpp) and the
+// one-line edit.
 #include "framework/gui/StdCtrls.h"
+
+#include "framework/core/Timer.h"
+#include "framework/gui/TextView.h"
+
+#include <algorithm>
+#include <utility>
 
 namespace qel {
 
 namespace {
 
-void PaintSunkenBox(TCanvas* C, TRect& R, TColor Fill)
-{
-    C->Brush()->SetStyle(bsSolid);
-    C->Brush()->SetColor(Fill);
-    C->FillRect(R);
-    Frame3D(C, R, clBtnShadow, clBtnHighlight, 1);
-    Frame3D(C, R, clWindowFrame, clBtnFace, 1);
-}
+uint32_t GBlinkTime = 530;
 
 }  // namespace
 
-TEdit::TEdit(TComponent* AOwner) : TCustomControl(AOwner)
+TCustomEdit::TCustomEdit(TComponent* AOwner)
+    : TCustomControl(AOwner), FView(std::make_unique<TTextView>()), FBlink(std::make_unique<TTimer>(nullptr))
+{
+    FBlink->SetEnabled(false);
+    FBlink->OnTimer = [this](TObject*) { Blink(); };
+}
+
+TCustomEdit::~TCustomEdit() { FBlink->OnTimer = nullptr; }
+
+void TCustomEdit::SetCaretBlinkTime(uint32_t Milliseconds) { GBlinkTime = Milliseconds; }
+
+int32_t TCustomEdit::SelStart() const { return FView->Editor.SelStart(); }
+int32_t TCustomEdit::SelLength() const { return FView->Editor.SelLength(); }
+String TCustomEdit::SelText() const { return FView->Editor.SelText(); }
+
+void TCustomEdit::SetSelStart(int32_t Value)
+{
+    FView->Editor.SetSelStart(Value);
+    AfterEdit(false);
+}
+
+void TCustomEdit::SetSelLength(int32_t Value)
+{
+    FView->Editor.SetSelLength(Value);
+    AfterEdit(false);
+}
+
+void TCustomEdit::SetSelText(const String& Value) { AfterEdit(FView->Editor.Insert(Value)); }
+
+TPoint TCustomEdit::CaretPos() const
+{
+    const TTextEditor& e = FView->Editor;
+    const String& t = e.Text();
+    const auto line = std::count(t.begin(), t.begin() + e.Caret(), '\n');
+    return Point(e.Caret() - e.LineStart(e.Caret()), static_cast<int32_t>(line));
+}
+
+void TCustomEdit::SetHideSelection(bool Value)
+{
+    FHideSelection = Value;
+    Invalidate();
+}
+
+void TCustomEdit::SelectAll()
+{
+    FView->Editor.SelectAll();
+    AfterEdit(false);
+}
+
+void TCustomEdit::ClearSelection()
+{
+    TEditRules r;
+    GetRules(r);
+    AfterEdit(!r.ReadOnly && FView->Editor.DeleteSelection());
+}
+
+void TCustomEdit::CopyToClipboard()
+{
+    TEditRules r;
+    GetRules(r);
+    FView->Copy(r);
+}
+
+void TCustomEdit::CutToClipboard()
+{
+    TEditRules r;
+    GetRules(r);
+    AfterEdit(FView->Cut(r));
+}
+
+void TCustomEdit::PasteFromClipboard()
+{
+    TEditRules r;
+    GetRules(r);
+    AfterEdit(FView->Paste(r));
+}
+
+bool TCustomEdit::CanUndo() const { return FView->Editor.CanUndo(); }
+
+void TCustomEdit::Undo()
+{
+    TEditRules r;
+    GetRules(r);
+    AfterEdit(!r.ReadOnly && FView->Editor.Undo());
+}
+
+void TCustomEdit::ClearUndo() { FView->Editor.ClearUndo(); }
+
+TRect TCustomEdit::CaretRect()
+{
+    PrepareView();
+    return FView->CaretRect(Canvas());
+}
+
+void TCustomEdit::PrepareView()
+{
+    Canvas()->Font()->Assign(Font());
+    FView->Area = TextArea();
+    FView->Layout(Canvas());
+    FView->ClampScroll();
+}
+
+void TCustomEdit::AfterEdit(bool Changed)
+{
+    if (Changed) {
+        // The view already holds the new text: only the control's copy and OnChange follow.
+        FApplying = true;
+        try {
+            SetText(FView->Editor.Text());
+        } catch (...) {
+            FApplying = false;
+            throw;
+        }
+        FApplying = false;
+    }
+    TEditRules r;
+    GetRules(r);
+    PrepareView();
+    FView->ScrollToCaret(Canvas(), r.MultiLine);
+    RestartBlink();
+    Invalidate();
+}
+
+void TCustomEdit::PaintText()
+{
+    PrepareView();
+    const bool focused = Focused();
+    FView->Paint(Canvas(), focused || !FHideSelection, focused && FCaretOn, Enabled() ? Font()->Color() : clGrayText);
+}
+
+void TCustomEdit::KeyDown(uint16_t& Key, TShiftState Shift)
+{
+    FEatPress = false;
+    TCustomControl::KeyDown(Key, Shift);
+    if (Key == 0) return;
+    TEditRules r;
+    GetRules(r);
+    PrepareView();
+    bool changed = false;
+    if (!FView->KeyDown(Canvas(), Key, Shift, r, changed)) return;
+    // A used Ctrl shortcut may still bring its letter as a character: it is not typing.
+    FEatPress = Shift.Contains(ssCtrl);
+    Key = 0;
+    AfterEdit(changed);
+}
+
+void TCustomEdit::KeyPress(char& Key)
+{
+    if (std::exchange(FEatPress, false)) return;
+    TCustomControl::KeyPress(Key);
+    if (Key == 0) return;
+    TEditRules r;
+    GetRules(r);
+    bool changed = false;
+    if (FView->KeyPress(Key, r, changed)) AfterEdit(changed);
+}
+
+void TCustomEdit::MouseDown(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y)
+{
+    TCustomControl::MouseDown(Button, Shift, X, Y);
+    if (Button != mbLeft) return;
+    PrepareView();
+    const int32_t pos = FView->PosAtPoint(Canvas(), Point(X, Y));
+    const bool word = Shift.Contains(ssDouble);
+    if (word) FView->Editor.SelectWordAt(pos);
+    else FView->Editor.MoveCaret(pos, Shift.Contains(ssShift));
+    FSelecting = !word;
+    AfterEdit(false);
+}
+
+void TCustomEdit::MouseMove(TShiftState Shift, int32_t X, int32_t Y)
+{
+    TCustomControl::MouseMove(Shift, X, Y);
+    if (!FSelecting || !Shift.Contains(ssLeft)) return;
+    PrepareView();
+    FView->Editor.MoveCaret(FView->PosAtPoint(Canvas(), Point(X, Y)), true);
+    AfterEdit(false);
+}
+
+void TCustomEdit::MouseUp(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y)
+{
+    TCustomControl::MouseUp(Button, Shift, X, Y);
+    if (Button == mbLeft) FSelecting = false;
+}
+
+void TCustomEdit::DoEnter()
+{
+    TCustomControl::DoEnter();
+    RestartBlink();
+    Invalidate();
+}
+
+void TCustomEdit::DoExit()
+{
+    TCustomControl::DoExit();
+    FBlink->SetEnabled(false);
+    FSelecting = false;
+    Invalidate();
+}
+
+void TCustomEdit::TextChanged()
+{
+    TCustomControl::TextChanged();
+    if (!FApplying) {
+        FView->Editor.SetText(Text());
+        FView->TopLine = FView->LeftPx = 0;
+    }
+    if (OnChange) OnChange(this);
+}
+
+void TCustomEdit::RestartBlink()
+{
+    FCaretOn = true;
+    FBlink->SetEnabled(false);
+    if (GBlinkTime == 0 || !Focused()) return;
+    FBlink->SetInterval(GBlinkTime);
+    FBlink->SetEnabled(true);
+}
+
+void TCustomEdit::Blink()
+{
+    FCaretOn = !FCaretOn;
+    Invalidate();
+}
+
+TEdit::TEdit(TComponent* AOwner) : TCustomEdit(AOwner)
 {
     SetBounds(0, 0, 121, 21);
     SetTabStop(true);
     SetColor(clWindow);
+    View().SingleLine = true;
+    View().WordWrap = false;
 }
 
 void TEdit::SetPasswordChar(int32_t Value)
 {
     FPasswordChar = static_cast<char>(Value);
+    View().Mask = FPasswordChar;
     Invalidate();
 }
 
-void TEdit::TextChanged()
+void TEdit::GetRules(TEditRules& Rules) const
 {
-    TCustomControl::TextChanged();
-    if (OnChange) OnChange(this);
+    Rules.ReadOnly = FReadOnly;
+    Rules.MultiLine = false;
+    Rules.MayCopy = FPasswordChar == 0;
+    Rules.MaxChars = FMaxLength;
 }
 
-void TEdit::KeyPress(char& Key)
+TRect TEdit::TextArea()
 {
-    TCustomControl::KeyPress(Key);
-    if (Key == 0 || FReadOnly) return;
-    String t = Text();
-    if (Key == '\b') {
-        if (t.empty()) return;
-        t.pop_back();
-        // Never leave half a UTF-8 character behind.
-        while (!t.empty() && (static_cast<unsigned char>(t.back()) & 0xC0) == 0x80) t.pop_back();
-        if (!t.empty() && (static_cast<unsigned char>(t.back()) & 0x80)) t.pop_back();
-    } else if (static_cast<unsigned char>(Key) >= ' ') {
-        if (FMaxLength > 0 && static_cast<int32_t>(t.size()) >= FMaxLength) return;
-        t += Key;
-    } else {
-        return;
-    }
-    SetText(t);
+    TRect r = ClientRect();
+    r.Left += 3;
+    r.Right -= 2;
+    // One line, centred in the frame as a single-line text is.
+    const int32_t inner = r.Bottom - r.Top - 4, h = Canvas()->TextHeight("Wg");
+    r.Top += 2 + std::max(0, (inner - h) / 2);
+    r.Bottom = std::min(r.Top + h, ClientRect().Bottom - 2);
+    return r;
 }
 
 void TEdit::Paint()
 {
-    TCanvas* c = Canvas();
     TRect r = ClientRect();
-    PaintSunkenBox(c, r, Color());
-    c->Brush()->SetStyle(bsClear);
-    c->Font()->Assign(Font());
-    if (!Enabled()) c->Font()->SetColor(clGrayText);
-    const String shown = FPasswordChar ? String(Text().size(), FPasswordChar) : Text();
-    r.Left += 1;
-    c->DrawText(shown, r, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
-}
-
-TMemo::TMemo(TComponent* AOwner) : TCustomControl(AOwner), FLines(std::make_unique<TStringList>())
-{
-    SetBounds(0, 0, 185, 89);
-    SetTabStop(true);
-    SetColor(clWindow);
-    FLines->OnChange = [this](TObject*) { LinesChanged(); };
-}
-
-TMemo::~TMemo() { FLines->OnChange = nullptr; }
-
-TStrings* TMemo::Lines() const { return FLines.get(); }
-
-void TMemo::SetWordWrap(bool Value)
-{
-    FWordWrap = Value;
-    Invalidate();
-}
-
-void TMemo::SetScrollBars(TScrollStyle Value)
-{
-    FScrollBars = Value;
-    Invalidate();
-}
-
-void TMemo::LinesChanged()
-{
-    if (FSyncing) return;
-    String t;
-    for (int i = 0; i < FLines->Count(); ++i) t += (i ? "\n" : "") + FLines->Get(i);
-    FSyncing = true;
-    SetText(t);
-    FSyncing = false;
-}
-
-void TMemo::TextChanged()
-{
-    TCustomControl::TextChanged();
-    if (!FSyncing) {
-        FSyncing = true;
-        FLines->SetText(Text());
-        FSyncing = false;
-    }
-    if (OnChange) OnChange(this);
-}
-
-void TMemo::KeyDown(uint16_t& Key, TShiftState Shift)
-{
-    TCustomControl::KeyDown(Key, Shift);
-    // A memo keeps Enter for new lines, so a Default button does not see it.
-    if (Key == VK_RETURN) Key = 0;
-}
-
-void TMemo::KeyPress(char& Key)
-{
-    TCustomControl::KeyPress(Key);
-    if (Key == 0 || FReadOnly) return;
-    String t = Text();
-    if (Key == '\b') {
-        if (!t.empty()) t.pop_back();
-    } else if (Key == '\r' || Key == '\n') {
-        t += '\n';
-    } else if (Key == '\t' ? FWantTabs : static_cast<unsigned char>(Key) >= ' ') {
-        t += Key;
-    } else {
-        return;
-    }
-    SetText(t);
-}
-
-void TMemo::Paint()
-{
-    TCanvas* c = Canvas();
-    TRect r = ClientRect();
-    PaintSunkenBox(c, r, Color());
-    c->Brush()->SetStyle(bsClear);
-    c->Font()->Assign(Font());
-    r.Left += 1;
-    c->DrawText(Text(), r, DT_LEFT | DT_NOPREFIX | DT_EXPANDTABS | (FWordWrap ? DT_WORDBREAK : 0));
+    PaintEditFrame(Canvas(), r, Color());
+    PaintText();
 }
 
 QEL_REGISTER_CLASS(TEdit);
-QEL_REGISTER_CLASS(TMemo);
 
 }  // namespace qel
