@@ -1,6 +1,8 @@
-// TCustomGrid, TDrawGrid, TStringGrid.
+// TCustomGrid, TDrawGrid, TStringGrid: sizes, selection, painting, editing in place, cells.
+// Scrolling is in Grids_Scroll.cpp, the mouse in Grids_Mouse.cpp, moving rows and columns in Grids_Move.cpp.
 #include "framework/gui/Grids.h"
 
+#include "framework/core/Exceptions.h"
 #include "framework/gui/ExtCtrls.h"
 
 #include <algorithm>
@@ -21,26 +23,30 @@ void TCustomGrid::SetColCount(int32_t Value)
 {
     FColWidths.resize(std::max(Value, 1), FDefaultColWidth);
     FFixedCols = std::min(FFixedCols, ColCount() - 1);
-    FocusCell(FCol, FRow, true);
+    FocusCell(FCol, FRow, true, false);
+    MoveTopLeft(FLeftCol, FTopRow);  // fewer columns may leave the view past the last one
 }
 
 void TCustomGrid::SetRowCount(int32_t Value)
 {
     FRowHeights.resize(std::max(Value, 1), FDefaultRowHeight);
     FFixedRows = std::min(FFixedRows, RowCount() - 1);
-    FocusCell(FCol, FRow, true);
+    FocusCell(FCol, FRow, true, false);
+    MoveTopLeft(FLeftCol, FTopRow);
 }
 
 void TCustomGrid::SetFixedCols(int32_t Value)
 {
     FFixedCols = std::clamp(Value, 0, ColCount() - 1);
-    FocusCell(FCol, FRow, true);
+    FocusCell(FCol, FRow, true, false);
+    MoveTopLeft(FLeftCol, FTopRow);
 }
 
 void TCustomGrid::SetFixedRows(int32_t Value)
 {
     FFixedRows = std::clamp(Value, 0, RowCount() - 1);
-    FocusCell(FCol, FRow, true);
+    FocusCell(FCol, FRow, true, false);
+    MoveTopLeft(FLeftCol, FTopRow);
 }
 
 void TCustomGrid::SetDefaultColWidth(int32_t Value)
@@ -60,12 +66,14 @@ void TCustomGrid::SetDefaultRowHeight(int32_t Value)
 void TCustomGrid::SetColWidths(int Index, int32_t Value)
 {
     FColWidths.at(Index) = std::max(Value, 0);
+    MoveTopLeft(FLeftCol, FTopRow);
     Invalidate();
 }
 
 void TCustomGrid::SetRowHeights(int Index, int32_t Value)
 {
     FRowHeights.at(Index) = std::max(Value, 0);
+    MoveTopLeft(FLeftCol, FTopRow);
     Invalidate();
 }
 
@@ -95,30 +103,7 @@ bool TCustomGrid::IsSelected(int32_t ACol, int32_t ARow) const
     return ACol >= s.Left && ACol <= s.Right && ARow >= s.Top && ARow <= s.Bottom;
 }
 
-// Cells lie side by side from the top-left corner; a line of one pixel closes each cell.
-TRect TCustomGrid::CellRect(int32_t ACol, int32_t ARow) const
-{
-    int32_t x = 0, y = 0;
-    for (int32_t c = 0; c < ACol; ++c) x += FColWidths[c] + 1;
-    for (int32_t r = 0; r < ARow; ++r) y += FRowHeights[r] + 1;
-    return Rect(x, y, x + FColWidths.at(ACol), y + FRowHeights.at(ARow));
-}
-
-void TCustomGrid::MouseToCell(int32_t X, int32_t Y, int32_t& ACol, int32_t& ARow) const
-{
-    auto find = [](const std::vector<int32_t>& Sizes, int32_t P) {
-        int32_t edge = 0;
-        for (size_t i = 0; i < Sizes.size(); ++i) {
-            edge += Sizes[i] + 1;
-            if (P < edge) return static_cast<int32_t>(i);
-        }
-        return -1;
-    };
-    ACol = X < 0 ? -1 : find(FColWidths, X);
-    ARow = Y < 0 ? -1 : find(FRowHeights, Y);
-}
-
-void TCustomGrid::FocusCell(int32_t ACol, int32_t ARow, bool MoveAnchor)
+void TCustomGrid::FocusCell(int32_t ACol, int32_t ARow, bool MoveAnchor, bool Show)
 {
     ACol = std::clamp(ACol, FFixedCols, ColCount() - 1);
     ARow = std::clamp(ARow, FFixedRows, RowCount() - 1);
@@ -134,6 +119,7 @@ void TCustomGrid::FocusCell(int32_t ACol, int32_t ARow, bool MoveAnchor)
         FAnchorCol = ACol;
         FAnchorRow = ARow;
     }
+    if (Show) ScrollIntoView(FCol, FRow);
     Invalidate();
 }
 
@@ -147,69 +133,40 @@ void TCustomGrid::Paint()
     TCanvas* c = Canvas();
     c->Brush()->SetColor(Color());
     c->FillRect(ClientRect());
-    for (int32_t r = 0; r < RowCount(); ++r)
-        for (int32_t col = 0; col < ColCount(); ++col) {
-            const TRect cell = CellRect(col, r);
-            if (cell.Left >= ClientWidth() || cell.Top >= ClientHeight()) continue;
-            const bool fixed = col < FFixedCols || r < FFixedRows;
-            TOwnerDrawState state;
-            if (fixed) state.Include(odDefault);
-            if (!fixed && IsSelected(col, r)) state.Include(odSelected);
-            if (col == FCol && r == FRow) state.Include(odFocused);
-            const bool vline = fixed ? bool(FOptions & goFixedVertLine) : bool(FOptions & goVertLine);
-            const bool hline = fixed ? bool(FOptions & goFixedHorzLine) : bool(FOptions & goHorzLine);
-            c->Brush()->SetColor(clBlack);
-            if (vline) c->FillRect(Rect(cell.Right, cell.Top, cell.Right + 1, cell.Bottom + 1));
-            if (hline) c->FillRect(Rect(cell.Left, cell.Bottom, cell.Right + 1, cell.Bottom + 1));
-            TRect inner = cell;
-            const bool sel = state.Contains(odSelected) && !(FEditing && col == FCol && r == FRow);
-            c->Brush()->SetColor(fixed ? FFixedColor : sel ? clHighlight : Color());
-            c->FillRect(inner);
-            if (fixed) Frame3D(c, inner, clBtnHighlight, clBtnShadow, 1);
-            c->Font()->Assign(Font());
-            if (sel) c->Font()->SetColor(clHighlightText);
-            DrawCell(col, r, cell, state);
-        }
+    const TGridLayout L = Layout();
+    const auto rows = Shown(false, L.CellsHeight), cols = Shown(true, L.CellsWidth);
+    for (const auto& [r, top] : rows)
+        for (const auto& [col, left] : cols)
+            PaintCell(col, r, Rect(left, top, left + FColWidths[col], top + FRowHeights[r]));
+    PaintScrollBars(L);
 }
 
-// With goColSizing, the grid line right of a column in the fixed rows can be dragged.
-int32_t TCustomGrid::ColumnEdgeAt(int32_t X, int32_t Y) const
+void TCustomGrid::PaintCell(int32_t ACol, int32_t ARow, const TRect& ARect)
 {
-    if (!(FOptions & goColSizing) || FFixedRows == 0 || Y >= CellRect(0, FFixedRows - 1).Bottom) return -1;
-    for (int32_t c = 0; c < ColCount(); ++c)
-        if (std::abs(X - CellRect(c, 0).Right) <= 2) return c;
-    return -1;
-}
-
-void TCustomGrid::MouseMove(TShiftState Shift, int32_t X, int32_t Y)
-{
-    if (FSizingCol >= 0) SetColWidths(FSizingCol, X - CellRect(FSizingCol, 0).Left);
-    TCustomControl::MouseMove(Shift, X, Y);
-}
-
-void TCustomGrid::MouseUp(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y)
-{
-    FSizingCol = -1;
-    TCustomControl::MouseUp(Button, Shift, X, Y);
-}
-
-void TCustomGrid::MouseDown(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y)
-{
-    if (Button == mbLeft && (FSizingCol = ColumnEdgeAt(X, Y)) >= 0) {
-        TCustomControl::MouseDown(Button, Shift, X, Y);
-        return;
-    }
-    int32_t col = -1, row = -1;
-    MouseToCell(X, Y, col, row);
-    if (Button == mbLeft && col >= FFixedCols && row >= FFixedRows)
-        FocusCell(col, row, !Shift.Contains(ssShift));
-    TCustomControl::MouseDown(Button, Shift, X, Y);
+    TCanvas* c = Canvas();
+    const bool fixed = ACol < FFixedCols || ARow < FFixedRows;
+    TOwnerDrawState state;
+    if (fixed) state.Include(odDefault);
+    if (!fixed && IsSelected(ACol, ARow)) state.Include(odSelected);
+    if (ACol == FCol && ARow == FRow) state.Include(odFocused);
+    const bool vline = fixed ? bool(FOptions & goFixedVertLine) : bool(FOptions & goVertLine);
+    const bool hline = fixed ? bool(FOptions & goFixedHorzLine) : bool(FOptions & goHorzLine);
+    c->Brush()->SetColor(clBlack);
+    if (vline) c->FillRect(Rect(ARect.Right, ARect.Top, ARect.Right + 1, ARect.Bottom + 1));
+    if (hline) c->FillRect(Rect(ARect.Left, ARect.Bottom, ARect.Right + 1, ARect.Bottom + 1));
+    TRect inner = ARect;
+    const bool sel = state.Contains(odSelected) && !(FEditing && ACol == FCol && ARow == FRow);
+    c->Brush()->SetColor(fixed ? FFixedColor : sel ? clHighlight : Color());
+    c->FillRect(inner);
+    if (fixed) Frame3D(c, inner, clBtnHighlight, clBtnShadow, 1);
+    c->Font()->Assign(Font());
+    if (sel) c->Font()->SetColor(clHighlightText);
+    DrawCell(ACol, ARow, ARect, state);
 }
 
 void TCustomGrid::KeyDown(uint16_t& Key, TShiftState Shift)
 {
     TCustomControl::KeyDown(Key, Shift);
-    const bool anchor = !Shift.Contains(ssShift);
     if (FEditing && (Key == VK_RETURN || Key == VK_ESCAPE)) {
         if (Key == VK_RETURN) CommitEdit();
         FEditing = false;
@@ -222,14 +179,7 @@ void TCustomGrid::KeyDown(uint16_t& Key, TShiftState Shift)
         Key = 0;
         return;
     }
-    int32_t dc = 0, dr = 0;
-    if (Key == VK_LEFT) dc = -1;
-    else if (Key == VK_RIGHT) dc = 1;
-    else if (Key == VK_UP) dr = -1;
-    else if (Key == VK_DOWN) dr = 1;
-    if (!dc && !dr) return;
-    Key = 0;
-    FocusCell(FCol + dc, FRow + dr, anchor);
+    if (NavigationKey(Key, Shift)) Key = 0;
 }
 
 void TCustomGrid::KeyPress(char& Key)
@@ -315,6 +265,67 @@ void TStringGrid::CellTextChanged()
             line.substr(eq + 1);
     }
     Invalidate();
+}
+
+namespace {
+
+// One column or row of a string grid as lines. Adding fills the next empty cell from the last
+// line added (from the first after Clear), so assigning a list sets the cells in order.
+class TGridLineStrings final : public TStrings {
+public:
+    TGridLineStrings(TStringGrid* Grid, bool IsColumn, int32_t Index) : FGrid(Grid), FIsColumn(IsColumn), FIndex(Index) {}
+    int Count() const override { return FIsColumn ? FGrid->RowCount() : FGrid->ColCount(); }
+    String Get(int Index) const override
+    {
+        CheckIndex(Index, Count());
+        return FIsColumn ? FGrid->Cells(FIndex, Index) : FGrid->Cells(Index, FIndex);
+    }
+    void Put(int Index, const String& S) override
+    {
+        CheckIndex(Index, Count());
+        if (FIsColumn)
+            FGrid->SetCell(FIndex, Index, S);
+        else
+            FGrid->SetCell(Index, FIndex, S);
+    }
+    int AddObject(const String& S, TObject*) override
+    {
+        while (FNext < Count() && !Get(FNext).empty()) ++FNext;
+        if (FNext >= Count()) return -1;  // no room: the line keeps its length
+        Put(FNext, S);
+        return FNext++;
+    }
+    void Insert(int, const String&) override { throw EInvalidOperation("Grid lines cannot be inserted"); }
+    void Delete(int) override { throw EInvalidOperation("Grid lines cannot be deleted"); }
+    void Clear() override
+    {
+        for (int i = 0; i < Count(); ++i) Put(i, String());
+        FNext = 0;
+    }
+
+private:
+    TStringGrid* FGrid;
+    bool FIsColumn;
+    int32_t FIndex;
+    int FNext = 0;
+};
+
+}  // namespace
+
+TStrings* TStringGrid::Cols(int32_t Index) const
+{
+    if (Index < 0 || Index >= ColCount()) throw EListError("Grid index out of range");
+    auto& line = FLines[{true, Index}];
+    if (!line) line = std::make_unique<TGridLineStrings>(const_cast<TStringGrid*>(this), true, Index);
+    return line.get();
+}
+
+TStrings* TStringGrid::Rows(int32_t Index) const
+{
+    if (Index < 0 || Index >= RowCount()) throw EListError("Grid index out of range");
+    auto& line = FLines[{false, Index}];
+    if (!line) line = std::make_unique<TGridLineStrings>(const_cast<TStringGrid*>(this), false, Index);
+    return line.get();
 }
 
 void TStringGrid::DrawCell(int32_t ACol, int32_t ARow, const TRect& ARect, TOwnerDrawState State)

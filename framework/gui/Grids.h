@@ -5,8 +5,11 @@
 #include "framework/gui/StdCtrls.h"
 
 #include <map>
+#include <memory>
 
 namespace qel {
+
+using TMovedEvent = std::function<void(TObject* Sender, int32_t FromIndex, int32_t ToIndex)>;
 
 class QEL_GUI_EXPORT TCustomGrid : public TCustomControl {
     Q_OBJECT
@@ -29,6 +32,7 @@ private:
     Q_PROPERTY(int32_t DefaultRowHeight READ DefaultRowHeight WRITE SetDefaultRowHeight)
     Q_PROPERTY(int32_t FixedColor READ FixedColor WRITE SetFixedColor)
     Q_PROPERTY(TGridOptions Options READ Options WRITE SetOptions)
+    Q_PROPERTY(qel::TMemo::TScrollStyle ScrollBars READ ScrollBars WRITE SetScrollBars)
     Q_CLASSINFO("default:ColCount", "5")
     Q_CLASSINFO("default:RowCount", "5")
     Q_CLASSINFO("default:FixedCols", "1")
@@ -38,6 +42,7 @@ private:
     Q_CLASSINFO("default:FixedColor", "-2147483633")  // clBtnFace
     Q_CLASSINFO("default:Options",
                 "goFixedVertLine|goFixedHorzLine|goVertLine|goHorzLine|goRangeSelect")
+    Q_CLASSINFO("default:ScrollBars", "ssBoth")
     Q_CLASSINFO("default:Color", "-2147483643")  // clWindow
     Q_CLASSINFO("default:TabStop", "true")
 
@@ -74,9 +79,25 @@ public:
     bool EditorMode() const { return FEditing; }
     void SetEditorMode(bool Value);
 
+    // Scrolling: the first non-fixed row and column shown, kept where the last rows/columns still fill the grid.
+    int32_t TopRow() const { return FTopRow; }
+    void SetTopRow(int32_t Value) { MoveTopLeft(FLeftCol, Value); }
+    int32_t LeftCol() const { return FLeftCol; }
+    void SetLeftCol(int32_t Value) { MoveTopLeft(Value, FTopRow); }
+    int32_t VisibleRowCount() const;  // non-fixed rows shown whole
+    int32_t VisibleColCount() const;
+    TMemo::TScrollStyle ScrollBars() const { return FScrollBars; }
+    void SetScrollBars(TMemo::TScrollStyle Value);
+    static constexpr int32_t ScrollBarSize = 16;
+
+    // Cells, sizes, the current cell and the selection travel with the moved row or column.
+    void MoveColumn(int32_t FromIndex, int32_t ToIndex);
+    void MoveRow(int32_t FromIndex, int32_t ToIndex);
+
     std::function<void(TObject* Sender, int32_t ACol, int32_t ARow, bool& CanSelect)> OnSelectCell;
     std::function<void(TObject* Sender, int32_t ACol, int32_t ARow, TRect Rect, TOwnerDrawState State)>
         OnDrawCell;
+    TNotifyEvent OnTopLeftChanged;
 
 protected:
     void Paint() override;
@@ -91,11 +112,45 @@ protected:
     virtual void SetEditText(int32_t ACol, int32_t ARow, const String& Value);
     const String& EditText() const { return FEditText; }
     bool IsSelected(int32_t ACol, int32_t ARow) const;
+    bool DoMouseWheel(TShiftState Shift, int32_t WheelDelta, int32_t X, int32_t Y) override;
+    void Resize() override;
+    virtual void TopLeftChanged();
+    virtual void ColumnMoved(int32_t, int32_t) {}
+    virtual void RowMoved(int32_t, int32_t) {}
 
 private:
-    void FocusCell(int32_t ACol, int32_t ARow, bool MoveAnchor);
+    enum class TDrag { None, SizeCol, SizeRow, MoveCol, MoveRow, VThumb, HThumb };
+    // Where the cells end (scroll bars lie beyond) and which bars show.
+    struct TGridLayout {
+        int32_t CellsWidth, CellsHeight;
+        bool HBar, VBar;
+    };
+    // One scroll bar: arrow buttons at both ends, the trough between, the thumb in it (along the bar).
+    struct TBarGeometry {
+        TRect Bar;
+        int32_t TrackStart, TrackLength, ThumbStart, ThumbLength;
+    };
+    // Show scrolls the cell into view; the size setters only keep it in range.
+    void FocusCell(int32_t ACol, int32_t ARow, bool MoveAnchor, bool Show = true);
     void CommitEdit();
     int32_t ColumnEdgeAt(int32_t X, int32_t Y) const;  // the column whose right edge is at X, or -1
+    int32_t RowEdgeAt(int32_t X, int32_t Y) const;
+    void PaintCell(int32_t ACol, int32_t ARow, const TRect& ARect);
+    TGridLayout Layout() const;
+    // (index, pixel offset) of the columns or rows drawn within Avail pixels: fixed ones, then from LeftCol/TopRow.
+    std::vector<std::pair<int32_t, int32_t>> Shown(bool Columns, int32_t Avail) const;
+    int32_t MaxTopRow(const TGridLayout& L) const;
+    int32_t MaxLeftCol(const TGridLayout& L) const;
+    void MoveTopLeft(int32_t ALeftCol, int32_t ATopRow);
+    void ScrollIntoView(int32_t ACol, int32_t ARow);
+    bool NavigationKey(uint16_t Key, TShiftState Shift);
+    TBarGeometry BarGeometry(const TGridLayout& L, bool Vertical) const;
+    void PaintScrollBars(const TGridLayout& L);
+    void PaintScrollBar(const TGridLayout& L, bool Vertical);
+    bool ScrollBarMouseDown(int32_t X, int32_t Y);
+    void TrackThumb(int32_t X, int32_t Y);
+    bool StartFixedCellDrag(int32_t X, int32_t Y);
+    void EndFixedCellDrag(int32_t X, int32_t Y);
 
     std::vector<int32_t> FColWidths, FRowHeights;
     int32_t FFixedCols = 1, FFixedRows = 1;
@@ -104,7 +159,10 @@ private:
     TGridOptions FOptions = TGridOptions(goFixedVertLine) | goFixedHorzLine | goVertLine | goHorzLine | goRangeSelect;
     int32_t FCol = 1, FRow = 1, FAnchorCol = 1, FAnchorRow = 1;
     bool FEditing = false;
-    int32_t FSizingCol = -1;
+    TDrag FDrag = TDrag::None;
+    int32_t FDragIndex = -1, FDragOffset = 0;
+    int32_t FTopRow = 1, FLeftCol = 1;
+    TMemo::TScrollStyle FScrollBars = ssBoth;
     String FEditText;
 };
 
@@ -117,6 +175,13 @@ class QEL_GUI_EXPORT TDrawGrid : public TCustomGrid {
     Q_OBJECT
 public:
     Q_INVOKABLE explicit TDrawGrid(TComponent* AOwner);
+
+    TMovedEvent OnColumnMoved;
+    TMovedEvent OnRowMoved;
+
+protected:
+    void ColumnMoved(int32_t FromIndex, int32_t ToIndex) override;
+    void RowMoved(int32_t FromIndex, int32_t ToIndex) override;
 };
 
 // Cells hold text; the form file keeps the non-empty ones as lines "col,row=text".
@@ -130,8 +195,15 @@ public:
     void SetCell(int32_t ACol, int32_t ARow, const String& Value);
     TStrings* CellText() const;
     void SetCellText(TStrings* Value) { FCellText->Assign(Value); }
+    // Live views of one column / one row: reading gives the cells, writing sets them.
+    TStrings* Cols(int32_t Index) const;
+    void SetCols(int32_t Index, TStrings* Value) { Cols(Index)->Assign(Value); }
+    TStrings* Rows(int32_t Index) const;
+    void SetRows(int32_t Index, TStrings* Value) { Rows(Index)->Assign(Value); }
 
 protected:
+    void ColumnMoved(int32_t FromIndex, int32_t ToIndex) override;
+    void RowMoved(int32_t FromIndex, int32_t ToIndex) override;
     void DrawCell(int32_t ACol, int32_t ARow, const TRect& ARect, TOwnerDrawState State) override;
     bool CanEditCell() const override { return true; }
     String GetEditText(int32_t ACol, int32_t ARow) const override { return Cells(ACol, ARow); }
@@ -142,6 +214,7 @@ private:
     std::map<std::pair<int32_t, int32_t>, String> FCells;
     std::unique_ptr<TStringList> FCellText;
     bool FWritingText = false;
+    mutable std::map<std::pair<bool, int32_t>, std::unique_ptr<TStrings>> FLines;  // (is a column, index)
 };
 
 }  // namespace qel
