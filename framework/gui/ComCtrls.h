@@ -26,7 +26,8 @@ public:
     String Text() const override;
     void SetText(const String& Value) override;
 
-    // The file's bytes unchanged (PlainText, or RTF we cannot read, kept as its text).
+    // PlainText: the file's bytes unchanged. Otherwise a file starting with "{\rtf" is read as
+    // RTF (its text lines) and saving writes RTF in the control's font.
     void LoadFromFile(const String& FileName);     // EFOpenError
     void SaveToFile(const String& FileName) const;  // EFCreateError
 
@@ -73,6 +74,8 @@ public:
     void SetWantTabs(bool Value) { FWantTabs = Value; }
     bool ReadOnly() const { return FReadOnly; }
     void SetReadOnly(bool Value) { FReadOnly = Value; }
+    // Prints the lines in the control's font, wrapped at the page width, as document Caption.
+    void Print(const String& Caption);
     TNotifyEvent OnChange;
 
 protected:

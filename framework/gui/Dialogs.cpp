@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QFontDatabase>
 #include <QPrinter>
 
 #include <deque>
@@ -197,11 +198,26 @@ bool TFontDialog::SizeAllowed(int32_t Size) const
     return (FMinFontSize <= 0 || Size >= FMinFontSize) && (FMaxFontSize <= 0 || Size <= FMaxFontSize);
 }
 
+bool TFontDialog::ScalableOnly() const
+{
+    return FDevice != fdScreen || FOptions.testAnyFlags(TFontDialogOptions(fdScalableOnly) | fdTrueTypeOnly | fdWysiwyg);
+}
+
+// An answer naming a font the real dialog would not list is refused like a size past the limits.
+bool TFontDialog::FamilyAllowed(const String& Name) const
+{
+    if (Name.empty()) return true;
+    const QString family = TFont::SubstituteFace(Name);
+    if (FixedPitchOnly() && !QFontDatabase::isFixedPitch(family)) return false;
+    return !ScalableOnly() || QFontDatabase::isScalable(family);
+}
+
 bool TFontDialog::Execute()
 {
     TDialogAnswer a;
     if (Hooked(Title().empty() ? ClassName() : Title(), a)) {
         if (!a.Confirm || (a.FontSize > 0 && !SizeAllowed(a.FontSize))) return false;
+        if (!FamilyAllowed(a.FontName)) return false;
         if (!a.FontName.empty()) FFont->SetName(a.FontName);
         if (a.FontSize > 0) FFont->SetSize(a.FontSize);
         FFont->SetStyle(a.FontStyle);
@@ -210,7 +226,7 @@ bool TFontDialog::Execute()
     QFont f(TFont::SubstituteFace(FFont->Name()), FFont->Size());
     f.setBold(FFont->Style().Contains(fsBold));
     f.setItalic(FFont->Style().Contains(fsItalic));
-    if (!Bridge::RunFontDialog(QString::fromStdString(Title()), f)) return false;
+    if (!Bridge::RunFontDialog(QString::fromStdString(Title()), f, ScalableOnly(), FixedPitchOnly())) return false;
     FFont->SetName(f.family().toStdString());
     FFont->SetSize(std::clamp(f.pointSize(), FMinFontSize > 0 && FOptions.testFlag(fdLimitSize) ? FMinFontSize : 1,
                               FMaxFontSize > 0 && FOptions.testFlag(fdLimitSize) ? FMaxFontSize : 1638));
@@ -223,18 +239,71 @@ bool TFontDialog::Execute()
     return true;
 }
 
-TColorDialog::TColorDialog(TComponent* AOwner) : TCommonDialog(AOwner) {}
+namespace {
+
+constexpr int CustomColorCount = 16;
+
+String CustomColorName(int Index) { return "Color" + String(1, static_cast<char>('A' + Index)); }
+
+// The line "ColorX=..." of slot Index, or -1.
+int CustomColorLine(const TStrings& Lines, int Index)
+{
+    const QString name = QString::fromStdString(CustomColorName(Index) + "=");
+    for (int i = 0; i < Lines.Count(); ++i)
+        if (QString::fromStdString(Lines.Get(i)).startsWith(name, Qt::CaseInsensitive)) return i;
+    return -1;
+}
+
+QList<QColor> CustomColorsOf(const TStrings& Lines)
+{
+    QList<QColor> out(CustomColorCount);
+    for (int k = 0; k < CustomColorCount; ++k) {
+        const int line = CustomColorLine(Lines, k);
+        if (line < 0) continue;
+        bool ok = false;
+        const String text = Lines.Get(line);
+        const uint value = QString::fromStdString(text.substr(text.find('=') + 1)).trimmed().toUInt(&ok, 16);
+        if (ok) out[k] = ToQColor(static_cast<TColor>(value));
+    }
+    return out;
+}
+
+// Slots the list names are updated; others only once they hold a colour (Qt's empty slot is white).
+void StoreCustomColors(TStrings& Lines, const QList<QColor>& Colors)
+{
+    for (int k = 0; k < std::min<int>(CustomColorCount, Colors.size()); ++k) {
+        const QColor& c = Colors[k];
+        const int line = CustomColorLine(Lines, k);
+        if (!c.isValid() || (line < 0 && c == Qt::white)) continue;
+        const uint value = static_cast<uint>(c.red() | (c.green() << 8) | (c.blue() << 16));
+        const QString hex = QString::number(value, 16).toUpper().rightJustified(6, u'0');
+        const String text = CustomColorName(k) + "=" + hex.toStdString();
+        if (line < 0) Lines.Add(text);
+        else Lines.Put(line, text);
+    }
+}
+
+}  // namespace
+
+TColorDialog::TColorDialog(TComponent* AOwner)
+    : TCommonDialog(AOwner), FCustomColors(std::make_unique<TStringList>())
+{
+}
+
+TColorDialog::~TColorDialog() = default;
 
 bool TColorDialog::Execute()
 {
     TDialogAnswer a;
     if (Hooked(Title().empty() ? ClassName() : Title(), a)) {
         if (!a.Confirm) return false;
-        if (a.Color != clNone) FColor = a.Color;
+        if (a.Color != clNone) FColor = FOptions.testFlag(cdSolidColor) ? ColorToRGB(a.Color) : a.Color;
         return true;
     }
     QColor c = ToQColor(FColor);
-    if (!Bridge::RunColorDialog(QString::fromStdString(Title()), c, FOptions.testFlag(cdFullOpen))) return false;
+    QList<QColor> custom = CustomColorsOf(*FCustomColors);
+    if (!Bridge::RunColorDialog(QString::fromStdString(Title()), c, custom)) return false;
+    StoreCustomColors(*FCustomColors, custom);
     FColor = static_cast<TColor>(c.red() | (c.green() << 8) | (c.blue() << 16));
     return true;
 }

@@ -1,6 +1,7 @@
 #pragma once
 // Standard dialogs, message dialogs and the answer queue that stands in for a person.
 #include "framework/core/Component.h"
+#include "framework/core/Strings.h"
 #include "framework/gui/Forms.h"
 #include "framework/gui/Graphics.h"
 
@@ -185,7 +186,10 @@ public:
     enum TFontDialogDevice { fdScreen, fdPrinter, fdBoth };
     Q_ENUM(TFontDialogDevice)
     enum TFontDialogOption { fdAnsiOnly = 0x1, fdTrueTypeOnly = 0x2, fdEffects = 0x4, fdFixedPitchOnly = 0x8,
-                             fdForceFontExist = 0x10, fdLimitSize = 0x20, fdScalableOnly = 0x40 };
+                             fdForceFontExist = 0x10, fdLimitSize = 0x20, fdScalableOnly = 0x40,
+                             fdNoFaceSel = 0x80, fdNoOEMFonts = 0x100, fdNoSimulations = 0x200,
+                             fdNoSizeSel = 0x400, fdNoStyleSel = 0x800, fdNoVectorFonts = 0x1000,
+                             fdShowHelp = 0x2000, fdWysiwyg = 0x4000, fdApplyButton = 0x8000 };
     Q_DECLARE_FLAGS(TFontDialogOptions, TFontDialogOption)
     Q_FLAG(TFontDialogOptions)
 
@@ -213,11 +217,18 @@ public:
     void SetMaxFontSize(int32_t Value) { FMaxFontSize = Value; }
     TFontDialogOptions Options() const { return FOptions; }
     void SetOptions(TFontDialogOptions Value) { FOptions = Value; }
+    // Qt has one font list for screen and printer. Printed output needs scalable fonts, so
+    // fdPrinter, fdBoth, fdScalableOnly, fdTrueTypeOnly and fdWysiwyg offer scalable fonts only;
+    // fdFixedPitchOnly offers fixed-pitch ones. The other options have no Qt counterpart and are
+    // only kept; fdLimitSize bounds the size chosen.
+    bool ScalableOnly() const;
+    bool FixedPitchOnly() const { return FOptions.testFlag(fdFixedPitchOnly); }
 
     bool Execute() override;
 
 private:
     bool SizeAllowed(int32_t Size) const;
+    bool FamilyAllowed(const String& Name) const;
 
     std::unique_ptr<TFont> FFont;
     TFontDialogDevice FDevice = fdScreen;
@@ -236,22 +247,31 @@ public:
 private:
     Q_PROPERTY(int32_t Color READ Color WRITE SetColor)
     Q_PROPERTY(TColorDialogOptions Options READ Options WRITE SetOptions)
+    Q_PROPERTY(qel::TStrings* CustomColors READ CustomColors)
     Q_CLASSINFO("default:Color", "0")
     Q_CLASSINFO("default:Options", "")
 
 public:
     Q_INVOKABLE explicit TColorDialog(TComponent* AOwner);
+    ~TColorDialog() override;
 
     TColor Color() const { return FColor; }
     void SetColor(TColor Value) { FColor = Value; }
+    // Qt's dialog always shows its custom-colour part and has no help button or dithering, so
+    // cdFullOpen, cdPreventFullOpen, cdShowHelp and cdAnyColor are only kept; cdSolidColor
+    // returns plain RGB (a system colour becomes its present RGB value).
     TColorDialogOptions Options() const { return FOptions; }
     void SetOptions(TColorDialogOptions Value) { FOptions = Value; }
+    // Lines "ColorA=BBGGRR" .. "ColorP=BBGGRR" (hex TColor): the dialog's 16 custom colours,
+    // given to it and updated from it when it is confirmed.
+    TStrings* CustomColors() const { return FCustomColors.get(); }
 
     bool Execute() override;
 
 private:
     TColor FColor = clBlack;
     TColorDialogOptions FOptions;
+    std::unique_ptr<TStringList> FCustomColors;
 };
 
 enum TMsgDlgType { mtWarning, mtError, mtInformation, mtConfirmation, mtCustom };

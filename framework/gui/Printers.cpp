@@ -71,6 +71,11 @@ int32_t TPrinter::TextLineHeight() const
     return QFontMetrics(FImpl->CanvasFont(), &FImpl->Printer).lineSpacing();
 }
 
+int32_t TPrinter::TextWidth(const String& Text) const
+{
+    return QFontMetrics(FImpl->CanvasFont(), &FImpl->Printer).horizontalAdvance(QString::fromStdString(Text));
+}
+
 void TPrinter::TextOut(int32_t X, int32_t Y, const String& Text)
 {
     if (!FPrinting) throw EInOutError("Printer is not printing");

@@ -37,6 +37,7 @@ public:
     // Text drawn as text (searchable in the output) with the canvas font, at page pixels.
     void TextOut(int32_t X, int32_t Y, const String& Text);
     int32_t TextLineHeight() const;
+    int32_t TextWidth(const String& Text) const;  // in page pixels, canvas font
     int32_t PageWidth() const;
     int32_t PageHeight() const;
     int32_t PageNumber() const { return FPageNumber; }

@@ -34,23 +34,31 @@ bool RunFileDialog(const TFileDialogRequest& Request, QStringList& Files, int& F
     return true;
 }
 
-bool RunFontDialog(const QString& Title, QFont& Font)
+bool RunFontDialog(const QString& Title, QFont& Font, bool ScalableOnly, bool FixedPitchOnly)
 {
+    QFontDialog::FontDialogOptions o = QFontDialog::DontUseNativeDialog;
+    o.setFlag(QFontDialog::ScalableFonts, ScalableOnly);
+    o.setFlag(QFontDialog::MonospacedFonts, FixedPitchOnly);
     bool ok = false;
-    const QFont chosen = QFontDialog::getFont(&ok, Font, nullptr, Title, QFontDialog::DontUseNativeDialog);
+    const QFont chosen = QFontDialog::getFont(&ok, Font, nullptr, Title, o);
     if (ok) Font = chosen;
     return ok;
 }
 
-bool RunColorDialog(const QString& Title, QColor& Color, bool FullOpen)
+bool RunColorDialog(const QString& Title, QColor& Color, QList<QColor>& CustomColors)
 {
+    // Custom colours are process-wide in Qt: set before the dialog exists, read after it closed.
+    for (int i = 0; i < std::min<int>(CustomColors.size(), QColorDialog::customCount()); ++i)
+        if (CustomColors[i].isValid()) QColorDialog::setCustomColor(i, CustomColors[i]);
     QColorDialog d(Color);
     d.setWindowTitle(Title);
     d.setOption(QColorDialog::DontUseNativeDialog);
     d.setOption(QColorDialog::NoButtons, false);
-    Q_UNUSED(FullOpen);  // Qt's dialog always shows the custom colour part
+    d.setOption(QColorDialog::ShowAlphaChannel, false);
     if (d.exec() != QDialog::Accepted) return false;
     Color = d.selectedColor();
+    for (int i = 0; i < std::min<int>(CustomColors.size(), QColorDialog::customCount()); ++i)
+        CustomColors[i] = QColorDialog::customColor(i);
     return true;
 }
 

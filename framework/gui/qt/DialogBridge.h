@@ -18,8 +18,9 @@ struct TFileDialogRequest {
 };
 // True when accepted; then Files and FilterIndex hold the choice.
 bool RunFileDialog(const TFileDialogRequest& Request, QStringList& Files, int& FilterIndex);
-bool RunFontDialog(const QString& Title, QFont& Font);
-bool RunColorDialog(const QString& Title, QColor& Color, bool FullOpen);
+bool RunFontDialog(const QString& Title, QFont& Font, bool ScalableOnly, bool FixedPitchOnly);
+// Custom colours in and out: 16 entries, an invalid colour leaves that slot as it is.
+bool RunColorDialog(const QString& Title, QColor& Color, QList<QColor>& CustomColors);
 // Page range and copies in and out; the printer keeps the chosen destination.
 bool RunPrintDialog(QPrinter& Printer, const QString& Title, bool PageNums, bool Selection, int MinPage,
                     int MaxPage, int& FromPage, int& ToPage, int& Copies);

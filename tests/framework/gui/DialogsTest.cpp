@@ -6,7 +6,9 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QColorDialog>
 #include <QDialog>
+#include <QFontDialog>
 #include <QFile>
 #include <QMessageBox>
 #include <QTemporaryDir>
@@ -169,6 +171,114 @@ TEST(Dialogs, AColorDialogReturnsTheChosenColourOrKeepsItsOwn)
     EXPECT_EQ(clRed, d.Color());
     EXPECT_TRUE(d.Execute());
     EXPECT_EQ(clNavy, d.Color());
+}
+
+TEST(Dialogs, AFontDialogsDeviceAndOptionsLimitTheFontsItAccepts)
+{
+    Answers guard;
+    TFontDialog d(nullptr);
+    EXPECT_FALSE(d.ScalableOnly());
+    for (auto device : {TFontDialog::fdPrinter, TFontDialog::fdBoth}) {
+        d.SetDevice(device);
+        EXPECT_TRUE(d.ScalableOnly());
+        EXPECT_EQ(device, d.Device());
+    }
+    d.SetDevice(TFontDialog::fdScreen);
+    d.SetOptions(TFontDialog::fdTrueTypeOnly);
+    EXPECT_TRUE(d.ScalableOnly());
+    d.SetOptions(TFontDialog::fdFixedPitchOnly | TFontDialog::fdNoStyleSel);
+    EXPECT_FALSE(d.ScalableOnly());
+    TDialogAnswer a;
+    a.FontName = "DejaVu Sans";
+    TDialogAnswers::Push(a);
+    EXPECT_FALSE(d.Execute());
+    a.FontName = "DejaVu Sans Mono";
+    TDialogAnswers::Push(a);
+    ASSERT_TRUE(d.Execute());
+    EXPECT_EQ("DejaVu Sans Mono", d.Font()->Name());
+    EXPECT_TRUE(d.Options().testFlag(TFontDialog::fdNoStyleSel));
+}
+
+TEST(Dialogs, ARealFontDialogListsOnlyTheFontsTheOptionsAllow)
+{
+    Answers guard;
+    TFontDialog d(nullptr);
+    std::vector<QFontDialog::FontDialogOptions> seen;
+    const auto closeLater = [&] {
+        QTimer::singleShot(50, [&] {
+            auto* dlg = qobject_cast<QFontDialog*>(QApplication::activeModalWidget());
+            if (!dlg) return;
+            seen.push_back(dlg->options());
+            dlg->reject();
+        });
+    };
+    closeLater();
+    EXPECT_FALSE(d.Execute());
+    d.SetDevice(TFontDialog::fdBoth);
+    d.SetOptions(TFontDialog::fdFixedPitchOnly);
+    closeLater();
+    EXPECT_FALSE(d.Execute());
+    ASSERT_EQ(2u, seen.size());
+    EXPECT_FALSE(seen[0].testFlag(QFontDialog::ScalableFonts));
+    EXPECT_FALSE(seen[0].testFlag(QFontDialog::MonospacedFonts));
+    EXPECT_TRUE(seen[1].testFlag(QFontDialog::ScalableFonts));
+    EXPECT_TRUE(seen[1].testFlag(QFontDialog::MonospacedFonts));
+    EXPECT_TRUE(seen[1].testFlag(QFontDialog::DontUseNativeDialog));
+}
+
+TEST(Dialogs, ASolidColorDialogReturnsPlainRgb)
+{
+    Answers guard;
+    TColorDialog d(nullptr);
+    TDialogAnswer a;
+    a.Color = clBtnFace;
+    TDialogAnswers::Push(a);
+    ASSERT_TRUE(d.Execute());
+    EXPECT_EQ(clBtnFace, d.Color());
+    d.SetOptions(TColorDialog::cdSolidColor | TColorDialog::cdFullOpen);
+    TDialogAnswers::Push(a);
+    ASSERT_TRUE(d.Execute());
+    EXPECT_EQ(ColorToRGB(clBtnFace), d.Color());
+    EXPECT_EQ(0, d.Color() & 0xFF000000);
+}
+
+TEST(Dialogs, ARealColorDialogShowsAndHandsBackTheCustomColours)
+{
+    Answers guard;
+    TColorDialog d(nullptr);
+    d.SetOptions(TColorDialog::cdSolidColor);
+    d.CustomColors()->Add("ColorA=0000FF");  // TColor order: red
+    d.CustomColors()->Add("colorc=ff0000");  // blue
+    QColor shownA, shownC;
+    bool alpha = true;
+    QTimer::singleShot(50, [&] {
+        auto* dlg = qobject_cast<QColorDialog*>(QApplication::activeModalWidget());
+        if (!dlg) return;
+        shownA = QColorDialog::customColor(0);
+        shownC = QColorDialog::customColor(2);
+        alpha = dlg->testOption(QColorDialog::ShowAlphaChannel);
+        QColorDialog::setCustomColor(1, QColor(0, 128, 0));  // the person adds a colour
+        dlg->setCurrentColor(QColor(10, 20, 30, 40));
+        dlg->accept();
+    });
+    ASSERT_TRUE(d.Execute());
+    EXPECT_EQ(QColor(Qt::red), shownA);
+    EXPECT_EQ(QColor(Qt::blue), shownC);
+    EXPECT_FALSE(alpha);
+    EXPECT_EQ(TColor(10 | (20 << 8) | (30 << 16)), d.Color());
+    ASSERT_EQ(3, d.CustomColors()->Count());
+    EXPECT_EQ("ColorA=0000FF", d.CustomColors()->Get(0));
+    EXPECT_EQ("ColorC=FF0000", d.CustomColors()->Get(1));
+    EXPECT_EQ("ColorB=008000", d.CustomColors()->Get(2));
+    for (int i = 0; i < 3; ++i) QColorDialog::setCustomColor(i, Qt::white);
+
+    TComponent root(nullptr);
+    auto* stored = new TColorDialog(&root);
+    stored->SetName("ColorDialog1");
+    stored->CustomColors()->Add("ColorA=123456");
+    TComponent copy(nullptr);
+    TextToComponent(ComponentToText(&root), &copy);
+    EXPECT_EQ("ColorA=123456", As<TColorDialog>(copy.FindComponent("ColorDialog1"))->CustomColors()->Get(0));
 }
 
 TEST(Dialogs, MessageDialogsReturnTheQueuedResultOrTheirFirstButton)
