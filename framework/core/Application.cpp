@@ -56,7 +56,9 @@ void TApplication::Initialize(int& argc, char** argv)
     // A GUI app makes some of its globals lazily (input devices, on the first window), after
     // this handler was registered, so they go first: such an app is left to the process's end.
     std::atexit([] {
-        if (!Application || !Application->FQtApp) return;
+        if (!Application) return;
+        Application->FFinalizing = true;
+        if (!Application->FQtApp) return;
         if (Application->FQtApp->inherits("QGuiApplication"))
             (void)Application->FQtApp.release();
         else

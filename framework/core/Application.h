@@ -32,6 +32,9 @@ public:
     void Run();        // runs the event loop until Terminate
     void Terminate();
     bool Terminated() const { return FTerminated; }
+    // True once the process ends (after main returned): Qt's globals are partly gone, so windows
+    // still owned by the application are left to the process's end instead of being torn down.
+    bool Finalizing() const { return FFinalizing; }
 
     // Call from a catch block: reports the exception in flight through OnException, or shows it.
     void HandleException(TObject* Sender);
@@ -52,6 +55,7 @@ private:
     std::unique_ptr<QCoreApplication> FQtApp;
     String FTitle;
     bool FTerminated = false;
+    bool FFinalizing = false;
     int64_t FLastPump = 0;  // coarse monotonic time of the last pump, in ns
 };
 

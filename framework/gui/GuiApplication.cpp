@@ -44,6 +44,9 @@ void TGuiApplication::Run()
     Application->Initialize();
     if (FMainForm) FMainForm->Show();
     Application->Run();
+    // The run is over and the program ends: the forms go now, while Qt is still whole.
+    FMainForm = nullptr;
+    Application->DestroyComponents();
 }
 
 int TGuiApplication::MessageBox(const String& Text, const String& Caption, uint32_t Flags)

@@ -1,5 +1,6 @@
 // TSQLDataSet: loads every row on open and writes one record per transaction.
 #include "framework/gui/SqlDataSet.h"
+#include "framework/core/Application.h"
 
 #include <QSqlDatabase>
 #include <QSqlDriver>
@@ -99,6 +100,8 @@ void TSQLDataSet::InternalOpen()
 
 void TSQLDataSet::InternalClose()
 {
+    // At the process's end Qt SQL's connection list may be gone already; the process closes the file.
+    if (!Application || Application->Finalizing()) return;
     Connection().close();
     QSqlDatabase::removeDatabase(FConnection);
 }
