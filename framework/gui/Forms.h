@@ -75,9 +75,12 @@ public:
     TModalResult ModalResult() const { return FModalResult; }
     void SetModalResult(TModalResult Value);
     TCanvas* Canvas() { return ControlCanvas(); }
-    // The menu bar; it takes its height from the top of the client area.
+    // The menu bar (shown while an item of it is visible) sits at the top of the window, outside
+    // the client area: setting Menu keeps Height, so ClientHeight shrinks, and ClientHeight := N
+    // gives N pixels below the bar. Children, the canvas and mouse positions start below it.
     TMainMenu* Menu() const { return FMenu; }
     void SetMenu(TMainMenu* Value);
+    TRect ClientRect() const override;
 
     // Fires OnCreate once the form is built (Application's CreateForm calls it).
     virtual void AfterConstruction();
@@ -104,8 +107,7 @@ protected:
     void VisibleChanged() override;
     void Paint() override;
     virtual void DoClose(TCloseAction& Action);
-    void AdjustClientRect(TRect& Rect) const override;
-    void Resize() override;
+    void Loaded() override;
     void ApplyPosition();
     void Notification(TComponent* AComponent, TOperation Operation) override;
 
@@ -154,7 +156,8 @@ QEL_GUI_EXPORT TCustomForm* GetParentForm(TControl* Control);
 // ":/forms/TAboutForm.qelform") into Form: its properties and the child controls it names.
 QEL_GUI_EXPORT void LoadFormLayout(TCustomForm* Form, const String& ResourcePath);
 
-// A picture of a form as the screen shows it: its client area with every child in it.
+// A picture of a form as the screen shows it: its menu bar, if any, above its client area with
+// every child in it.
 QEL_GUI_EXPORT QImage RenderForm(TCustomForm* Form);
 
 }  // namespace qel

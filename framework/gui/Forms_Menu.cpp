@@ -7,6 +7,19 @@
 
 namespace qel {
 
+namespace {
+
+bool HasVisibleItems(const TMainMenu* Menu)
+{
+    if (!Menu) return false;
+    const TMenuItem* root = Menu->Items();
+    for (int i = 0; i < root->Count(); ++i)
+        if (root->Items(i)->Visible()) return true;
+    return false;
+}
+
+}  // namespace
+
 void TCustomForm::SetMenu(TMainMenu* Value)
 {
     if (Value == FMenu) return;
@@ -18,24 +31,34 @@ void TCustomForm::SetMenu(TMainMenu* Value)
 
 void TCustomForm::ShowMenuBar()
 {
-    const int32_t before = FMenuHeight;
+    // Items arrive after the Menu reference while a form file is read: Loaded measures the bar.
+    if (ComponentState().Contains(csLoading)) return;
+    const TRect before = ClientRect();
+    TMenuItem* root = HasVisibleItems(FMenu) ? FMenu->Items() : nullptr;
     if (HandleAllocated())
-        FMenuHeight = Bridge::SetWindowMenu(FWindow.get(), FMenu ? FMenu->Items() : nullptr);
+        FMenuHeight = Bridge::SetWindowMenu(FWindow.get(), root);
     else
-        FMenuHeight = FMenu ? Bridge::MenuBarHeight() : 0;
-    if (before != FMenuHeight) Realign();
+        FMenuHeight = root ? Bridge::MenuBarHeight() : 0;
+    if (ClientRect() == before) return;
+    ResizeImage();
+    Realign();
 }
 
-void TCustomForm::AdjustClientRect(TRect& Rect) const
+// The window takes the bar out of its client area; until it exists, the same is foreseen here.
+TRect TCustomForm::ClientRect() const
 {
-    TWinControl::AdjustClientRect(Rect);
-    Rect.Top += FMenuHeight;
+    TRect r = TWinControl::ClientRect();
+    if (!HandleAllocated()) r.Bottom = std::max(r.Bottom - FMenuHeight, 0);
+    return r;
 }
 
-void TCustomForm::Resize()
+// A form file stores ClientHeight: it stays what was stored, whatever the bar's height.
+void TCustomForm::Loaded()
 {
-    TWinControl::Resize();
-    if (FMenu && HandleAllocated()) Bridge::SetWindowMenu(FWindow.get(), FMenu->Items());
+    const int32_t client = ClientHeight();
+    TWinControl::Loaded();
+    ShowMenuBar();
+    if (ClientHeight() != client) SetClientHeight(client);
 }
 
 }  // namespace qel

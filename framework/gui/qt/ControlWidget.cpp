@@ -2,10 +2,10 @@
 
 #include "framework/core/Application.h"
 
-#include <QCloseEvent>
 #include <QKeyEvent>
 #include <QPointer>
 #include <QMouseEvent>
+#include <QWheelEvent>
 #include <QPainter>
 
 namespace qel::Bridge {
@@ -112,6 +112,17 @@ void TControlWidget::mouseReleaseEvent(QMouseEvent* Event)
     Guarded(FControl, [&] { FControl->WindowMouseUp(ButtonOf(Event->button()), ShiftOf(Event->modifiers(), Event->buttons()), pos.x(), pos.y()); });
 }
 
+void TControlWidget::wheelEvent(QWheelEvent* Event)
+{
+    const QPoint pos = Event->position().toPoint();
+    bool handled = false;
+    Guarded(FControl, [&] {
+        handled = FControl->WindowMouseWheel(ShiftOf(Event->modifiers(), Event->buttons()), Event->angleDelta().y(),
+                                             pos.x(), pos.y());
+    });
+    Event->setAccepted(handled);
+}
+
 void TControlWidget::focusInEvent(QFocusEvent* Event)
 {
     QWidget::focusInEvent(Event);
@@ -149,34 +160,5 @@ void TControlWidget::keyReleaseEvent(QKeyEvent* Event)
 }
 
 bool TControlWidget::focusNextPrevChild(bool) { return false; }
-
-void TControlWidget::moveEvent(QMoveEvent* Event)
-{
-    QWidget::moveEvent(Event);
-    ReportTopLevelGeometry();
-}
-
-void TControlWidget::resizeEvent(QResizeEvent* Event)
-{
-    QWidget::resizeEvent(Event);
-    ReportTopLevelGeometry();
-}
-
-void TControlWidget::ReportTopLevelGeometry()
-{
-    // Children inside a frame report through the frame; plain children only move when told to.
-    if (!isWindow() || FWindow->Syncing()) return;
-    const QRect g = geometry();
-    FControl->WindowMoved(g.x(), g.y(), g.width(), g.height());
-}
-
-void TControlWidget::closeEvent(QCloseEvent* Event)
-{
-    if (FWindow->CloseQuery && !FWindow->CloseQuery()) {
-        Event->ignore();
-        return;
-    }
-    Event->accept();
-}
 
 }  // namespace qel::Bridge

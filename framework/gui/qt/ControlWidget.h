@@ -19,18 +19,14 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* Event) override;
     void mouseMoveEvent(QMouseEvent* Event) override;
     void mouseReleaseEvent(QMouseEvent* Event) override;
+    void wheelEvent(QWheelEvent* Event) override;
     void focusInEvent(QFocusEvent* Event) override;
     void focusOutEvent(QFocusEvent* Event) override;
     void keyPressEvent(QKeyEvent* Event) override;
     void keyReleaseEvent(QKeyEvent* Event) override;
     bool focusNextPrevChild(bool Next) override;  // Tab goes to the control, which moves the focus
-    void moveEvent(QMoveEvent* Event) override;
-    void resizeEvent(QResizeEvent* Event) override;
-    void closeEvent(QCloseEvent* Event) override;
 
 private:
-    void ReportTopLevelGeometry();
-
     TControl* FControl;
     TWindow* FWindow;
 };

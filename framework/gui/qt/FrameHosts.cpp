@@ -1,5 +1,8 @@
 #include "framework/gui/qt/FrameHosts.h"
 
+#include <algorithm>
+
+#include <QCloseEvent>
 #include <QEvent>
 #include <QLayout>
 #include <QMdiSubWindow>
@@ -71,6 +74,53 @@ void TEdgeFrame::resizeEvent(QResizeEvent* Event)
     PlaceContent();
 }
 
+TTopLevelHost::TTopLevelHost(TWindow* Window, const TCreateParams& Params) : FWindow(Window)
+{
+    setWindowFlags(Qt::WindowFlags::fromInt(TopLevelFlags(Params)));
+    setAttribute(Qt::WA_DeleteOnClose, false);
+}
+
+void TTopLevelHost::SetContent(QWidget* Content)
+{
+    FContent = Content;
+    Content->setParent(this);
+    Content->show();
+    PlaceContent();
+}
+
+void TTopLevelHost::SetMenuBar(QWidget* Bar, int BarHeight)
+{
+    if (FBar != Bar) delete FBar;
+    FBar = Bar;
+    FBarHeight = Bar ? BarHeight : 0;
+    if (Bar) {
+        Bar->setParent(this);
+        Bar->show();
+    }
+    PlaceContent();
+}
+
+void TTopLevelHost::PlaceContent()
+{
+    if (FBar) FBar->setGeometry(0, 0, width(), FBarHeight);
+    if (FContent) FContent->setGeometry(0, FBarHeight, width(), std::max(height() - FBarHeight, 0));
+}
+
+void TTopLevelHost::resizeEvent(QResizeEvent* Event)
+{
+    QWidget::resizeEvent(Event);
+    PlaceContent();
+}
+
+void TTopLevelHost::closeEvent(QCloseEvent* Event)
+{
+    if (FWindow->CloseQuery && !FWindow->CloseQuery()) {
+        Event->ignore();
+        return;
+    }
+    Event->accept();
+}
+
 QWidget* MakeFrameHost(TFrameKind Kind, const TCreateParams& Params, QWidget* Parent)
 {
     if (Kind == TFrameKind::Caption) return MakeSubWindow(Params, Parent);
@@ -91,6 +141,7 @@ void SetFrameContent(QWidget* Frame, QWidget* Content)
 void LayoutFrameContent(QWidget* Frame)
 {
     if (auto* edge = qobject_cast<TEdgeFrame*>(Frame)) return edge->PlaceContent();
+    if (auto* top = qobject_cast<TTopLevelHost*>(Frame)) return top->PlaceContent();
     // The sub-window's layout knows its caption and border (its contents margins); a hidden
     // window only applies them when asked.
     if (Frame->layout()) {

@@ -1,6 +1,7 @@
 #include "framework/gui/qt/MenuBridge.h"
+#include "framework/core/Application.h"
 
-#include "framework/gui/qt/WidgetBridge.h"
+#include "framework/gui/qt/FrameHosts.h"
 
 #include <QAction>
 #include <QIcon>
@@ -43,6 +44,7 @@ TMenuHandle::TMenuHandle(TMenuItem* Item) : FItem(Item), FAction(new QAction)
 
 TMenuHandle::~TMenuHandle()
 {
+    if (!Application || Application->Finalizing()) return;  // as windows: left to the process's end
     delete FSubMenu;
     delete FAction;
 }
@@ -84,6 +86,15 @@ void TMenuHandle::Popup(int32_t X, int32_t Y)
     if (FSubMenu) FSubMenu->popup(QPoint(X, Y));
 }
 
+QImage TMenuHandle::Render() const
+{
+    if (!FSubMenu || FSubMenu->actions().isEmpty()) return {};
+    FSubMenu->ensurePolished();
+    FSubMenu->adjustSize();
+    // A menu that was never shown still paints itself (measured on offscreen and xcb).
+    return FSubMenu->grab().toImage();
+}
+
 int32_t MenuBarHeight()
 {
     QMenuBar bar;
@@ -93,22 +104,24 @@ int32_t MenuBarHeight()
 
 QWidget* WindowMenuBar(TWindow* Window)
 {
-    return Window->ClientWidget()->findChild<QMenuBar*>(QString(), Qt::FindDirectChildrenOnly);
+    auto* host = qobject_cast<TTopLevelHost*>(Window->OuterWidget());
+    return host ? host->MenuBar() : nullptr;
 }
 
 int32_t SetWindowMenu(TWindow* Window, TMenuItem* Root)
 {
-    auto* bar = static_cast<QMenuBar*>(WindowMenuBar(Window));
+    // A child window has no menu bar.
+    auto* host = qobject_cast<TTopLevelHost*>(Window->OuterWidget());
+    if (!host) return 0;
     if (!Root) {
-        delete bar;
+        host->SetMenuBar(nullptr, 0);
         return 0;
     }
-    if (!bar) bar = new QMenuBar(Window->ClientWidget());
+    auto* bar = static_cast<QMenuBar*>(host->MenuBar());
+    if (!bar) bar = new QMenuBar(host);
     ShowItems(bar, Root);
     const int32_t h = bar->sizeHint().height();
-    bar->setGeometry(0, 0, Window->ClientWidget()->width(), h);
-    bar->show();
-    bar->raise();
+    host->SetMenuBar(bar, h);
     return h;
 }
 

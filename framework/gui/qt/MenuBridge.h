@@ -22,6 +22,7 @@ public:
     void ChildrenChanged();   // the sub-menu shows the item's sub-items again
     void SetStateImages(const QImage& Unchecked, const QImage& Checked);
     void Popup(int32_t X, int32_t Y);
+    QImage Render() const;    // the sub-menu as it opens; empty without sub-items
 
 private:
     TMenuItem* FItem;
@@ -29,8 +30,8 @@ private:
     QMenu* FSubMenu = nullptr;
 };
 
-// Shows Root's sub-items as a menu bar at the top of Window's client widget (nullptr removes
-// it); returns the bar's height.
+// Shows Root's sub-items as a menu bar at the top of a top-level Window, above its client widget
+// (nullptr removes it); returns the bar's height (0 for a child window, which has no bar).
 int32_t SetWindowMenu(TWindow* Window, TMenuItem* Root);
 int32_t MenuBarHeight();
 // The menu bar a window shows, if any (tests).

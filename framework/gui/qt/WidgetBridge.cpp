@@ -1,4 +1,5 @@
 #include "framework/gui/qt/WidgetBridge.h"
+#include "framework/core/Application.h"
 
 #include "framework/gui/qt/ControlWidget.h"
 #include "framework/gui/qt/FrameHosts.h"
@@ -90,10 +91,11 @@ TWindow::TWindow(TControl* Control, const TCreateParams& Params, TWindow* Parent
 
 void TWindow::MakeTopLevel(const TCreateParams& Params)
 {
+    auto* host = new TTopLevelHost(this, Params);
+    FOuter = host;
     FClient = new TControlWidget(FControl, this, nullptr);
-    FOuter = FClient;
-    FClient->setWindowFlags(Qt::WindowFlags::fromInt(TopLevelFlags(Params)));
-    FClient->setAttribute(Qt::WA_DeleteOnClose, false);
+    host->SetContent(FClient);
+    FWatcher = new TFrameWatcher(this, FOuter);
 }
 
 void TWindow::MakeFrame(const TCreateParams& Params, QWidget* ParentWidget)
@@ -107,6 +109,9 @@ void TWindow::MakeFrame(const TCreateParams& Params, QWidget* ParentWidget)
 TWindow::~TWindow()
 {
     // Children's windows are gone already (DestroyWnd runs bottom-up); the frame owns the client.
+    // A form the application still owns when the process ends (Application already cleared, or
+    // finalizing) would reach Qt's freed globals.
+    if (!Application || Application->Finalizing()) return;
     delete FOuter;
 }
 
@@ -191,7 +196,7 @@ void TWindow::SetIcon(const QImage& Image)
 void ShowApplicationIcon()
 {
     for (QWidget* w : QApplication::topLevelWidgets())
-        if (auto* c = qobject_cast<TControlWidget*>(w); c && !c->Window()->HasOwnIcon())
+        if (auto* c = qobject_cast<TTopLevelHost*>(w); c && !c->Window()->HasOwnIcon())
             w->setWindowIcon(QApplication::windowIcon());
 }
 
@@ -243,9 +248,12 @@ QImage RenderWindow(TWindow* Window)
 
 TControl* ControlAtScreen(TPoint P)
 {
-    QWidget* w = QApplication::widgetAt(QPoint(P.X, P.Y));
-    while (w && !qobject_cast<TControlWidget*>(w)) w = w->parentWidget();
-    return w ? static_cast<TControlWidget*>(w)->Control() : nullptr;
+    // The menu bar is the form's own (non-client) area.
+    for (QWidget* w = QApplication::widgetAt(QPoint(P.X, P.Y)); w; w = w->parentWidget()) {
+        if (auto* c = qobject_cast<TControlWidget*>(w)) return c->Control();
+        if (auto* top = qobject_cast<TTopLevelHost*>(w)) return top->Window()->Control();
+    }
+    return nullptr;
 }
 
 }  // namespace qel::Bridge

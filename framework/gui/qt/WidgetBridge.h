@@ -41,7 +41,7 @@ public:
     TControl* Control() const { return FControl; }
     TFrameKind FrameKind() const { return FKind; }
     QWidget* ClientWidget() const;  // shows the control's retained image, gets its input
-    QWidget* OuterWidget() const;   // the frame, or the client widget when there is none
+    QWidget* OuterWidget() const;   // the frame or top-level window, or the client widget when there is none
     TMargins Margins() const;
 
     // Outer bounds: in the parent's client area, or on the screen for a top-level window.
@@ -81,7 +81,7 @@ private:
     TControl* FControl;
     TFrameKind FKind;
     TControlWidget* FClient = nullptr;
-    QWidget* FOuter = nullptr;  // owns FClient when it is a frame
+    QWidget* FOuter = nullptr;  // owns FClient when they differ
     TFrameWatcher* FWatcher = nullptr;
     int FSyncing = 0;
     bool FFixed = false;

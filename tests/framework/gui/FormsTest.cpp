@@ -259,4 +259,30 @@ TEST(FormFiles, AFormsIconIsStoredAndADefaultFontIsNot)
     EXPECT_TRUE(As<TLabel>(boldCopy->FindComponent("Label1"))->Font()->Style().Contains(fsBold));
 }
 
+TEST(FormFiles, AColourOrFontTakenFromTheParentIsNotWrittenAndStaysTheParents)
+{
+    TForm form(nullptr);
+    form.SetName("ColourForm");
+    form.SetColor(clYellow);
+    form.Font()->SetHeight(-20);
+    auto* label = new TLabel(&form);  // takes colour and font from the form
+    label->SetName("Inherits");
+    label->SetParent(&form);
+    auto* own = new TLabel(&form);
+    own->SetName("Own");
+    own->SetParent(&form);
+    own->SetColor(clAqua);
+    const String text = ComponentToText(&form);
+    std::unique_ptr<TComponent> copy(TextToComponent(text));
+    auto* inherits = As<TLabel>(copy->FindComponent("Inherits"));
+    EXPECT_TRUE(inherits->ParentColor());
+    EXPECT_TRUE(inherits->ParentFont());
+    EXPECT_EQ(inherits->Color(), clYellow);
+    EXPECT_EQ(inherits->Font()->Height(), -20);
+    EXPECT_FALSE(As<TLabel>(copy->FindComponent("Own"))->ParentColor());
+    EXPECT_EQ(As<TLabel>(copy->FindComponent("Own"))->Color(), clAqua);
+    // Written again, nothing changed: a read does not turn inherited values into own ones.
+    EXPECT_EQ(text, ComponentToText(copy.get()));
+}
+
 #include "FormsTest.moc"

@@ -2,6 +2,7 @@
 #include "framework/gui/ExtCtrls.h"
 #include "framework/gui/Forms.h"
 #include "framework/gui/Menus.h"
+#include "framework/gui/StdCtrls.h"
 #include "framework/gui/qt/MenuBridge.h"
 #include "framework/gui/qt/WidgetBridge.h"
 
@@ -122,6 +123,12 @@ TEST(MenusTest, StateBitmapsFollowChecked)
     item->SetChecked(false);
     EXPECT_FALSE(act->isChecked());
     EXPECT_TRUE(shows(Qt::red));
+    // The picture of the opened drop-down shows the same; an item without sub-items has none.
+    const QImage opened = RenderMenu(menu.Items());
+    ASSERT_FALSE(opened.isNull());
+    EXPECT_TRUE(opened.width() > 16 && opened.height() > 16);
+    EXPECT_TRUE(RenderMenu(item).isNull());
+    EXPECT_TRUE(RenderMenu(nullptr).isNull());
 }
 
 TEST(MenusTest, FormShowsMenuBarAboveClientAndClickOpensIt)
@@ -140,8 +147,9 @@ TEST(MenusTest, FormShowsMenuBarAboveClientAndClickOpensIt)
     form.Show();
     auto* bar = qobject_cast<QMenuBar*>(Bridge::WindowMenuBar(form.Window()));
     ASSERT_NE(bar, nullptr);
-    EXPECT_GT(panel->Top(), 0);
-    EXPECT_EQ(panel->Top(), bar->height());
+    // The bar is outside the client area: an aligned panel starts at its top, below the bar.
+    EXPECT_EQ(panel->Top(), 0);
+    EXPECT_EQ(panel->ClientOrigin().Y, bar->mapToGlobal(QPoint(0, 0)).y() + bar->height());
     QAction* fileAct = file->Handle()->Action();
     QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(fileAct).center());
     QMenu* sub = file->Handle()->SubMenu();
@@ -214,5 +222,186 @@ TEST(MenusTest, FormFileRoundTripKeepsTreeAndReferences)
     ASSERT_NE(p, nullptr);
     ASSERT_NE(p->PopupMenu(), nullptr);
     EXPECT_EQ(p->PopupMenu()->Items()->Items(0)->Caption(), "&Copy");
+    EXPECT_EQ(ComponentToText(f), text);
+}
+
+TEST(MenusTest, TheMenuBarIsNotPartOfTheClientArea)
+{
+    TForm form(nullptr);
+    form.SetName("Form1");
+    form.SetBounds(10, 10, 300, 200);
+    const int32_t frame = form.Height() - form.ClientHeight();
+    auto* empty = new TMainMenu(&form);
+    form.SetMenu(empty);  // no visible item: no bar
+    EXPECT_EQ(200 - frame, form.ClientHeight());
+    auto* menu = new TMainMenu(&form);
+    menu->SetName("MainMenu1");
+    NewItem(&form, menu->Items(), "File1", "&File");
+    form.SetMenu(menu);
+    const int32_t bar = Bridge::MenuBarHeight();
+    ASSERT_GT(bar, 0);
+    EXPECT_EQ(200, form.Height());  // the window keeps its size
+    EXPECT_EQ(200 - frame - bar, form.ClientHeight());
+    EXPECT_EQ(Rect(0, 0, form.ClientWidth(), 200 - frame - bar), form.ClientRect());
+
+    form.SetClientHeight(150);
+    EXPECT_EQ(150, form.ClientHeight());
+    EXPECT_EQ(150 + bar + frame, form.Height());
+    auto* panel = new TPanel(&form);
+    panel->SetParent(&form);
+    panel->SetAlign(alClient);
+    form.Show();
+    auto* shown = qobject_cast<QMenuBar*>(Bridge::WindowMenuBar(form.Window()));
+    ASSERT_NE(shown, nullptr);
+    EXPECT_EQ(0, panel->Top());
+    EXPECT_EQ(shown->mapToGlobal(QPoint(0, shown->height())).y(), panel->ClientOrigin().Y);
+    EXPECT_EQ(150, panel->Height());
+    EXPECT_EQ(150, form.RetainedImage().height());
+
+    // A form file keeps the stored client height below the bar.
+    const String text = ComponentToText(&form);
+    std::unique_ptr<TComponent> copy(TextToComponent(text));
+    auto* f = dynamic_cast<TForm*>(copy.get());
+    ASSERT_NE(f, nullptr);
+    EXPECT_EQ(150, f->ClientHeight());
+    EXPECT_EQ(150 + bar + frame, f->Height());
+    EXPECT_EQ(ComponentToText(f), text);
+
+    form.SetMenu(nullptr);
+    EXPECT_EQ(150 + bar + frame, form.Height());
+    EXPECT_EQ(150 + bar, form.ClientHeight());
+    EXPECT_EQ(150 + bar, panel->Height());
+}
+
+namespace {
+
+// A shown form with a one-item main menu and a red label at (8, 8).
+class MenuBarFormTest : public ::testing::Test {
+protected:
+    MenuBarFormTest() : Form(nullptr)
+    {
+        Form.SetName("Form1");
+        Form.SetBounds(10, 10, 300, 200);
+        Menu = new TMainMenu(&Form);
+        Menu->SetName("MainMenu1");
+        NewItem(&Form, Menu->Items(), "File1", "&File");
+        Form.SetMenu(Menu);
+        Label = new TLabel(&Form);
+        Label->SetName("Label1");
+        Label->SetParent(&Form);
+        Label->SetAutoSize(false);
+        Label->SetBounds(8, 8, 40, 16);
+        Label->SetColor(clRed);
+        Label->SetCaption("");
+    }
+    void Show()
+    {
+        Form.Show();
+        Bar = Bridge::WindowMenuBar(Form.Window());
+        ASSERT_NE(Bar, nullptr);
+        BarHeight = Bar->height();
+        ASSERT_GT(BarHeight, 0);
+    }
+
+    TForm Form;
+    TMainMenu* Menu;
+    TLabel* Label;
+    QWidget* Bar = nullptr;
+    int BarHeight = 0;
+};
+
+}  // namespace
+
+TEST_F(MenuBarFormTest, ChildrenAndThePaintingStartBelowTheBar)
+{
+    TColor painted = clRed;
+    Form.OnPaint = [&](TObject*) {
+        Form.Canvas()->Brush()->SetColor(clBlue);
+        Form.Canvas()->FillRect(Rect(0, 0, 6, 6));
+        painted = clBlue;
+    };
+    Show();
+    EXPECT_EQ(8, Label->Top());
+    EXPECT_EQ(Form.ClientOrigin().Y, Bar->mapToGlobal(QPoint(0, 0)).y() + BarHeight);
+    EXPECT_EQ(Form.ClientOrigin().Y + 8, Label->ClientOrigin().Y);
+    EXPECT_EQ(Form.ClientOrigin().X + 8, Label->ClientOrigin().X);
+
+    const QImage shot = RenderForm(&Form);
+    ASSERT_EQ(QSize(Form.Width(), Form.Height()), shot.size());
+    EXPECT_EQ(ToQRgb(clBlue), shot.pixel(0, BarHeight));  // the canvas's (0, 0)
+    EXPECT_EQ(ToQRgb(clBlue), shot.pixel(5, BarHeight + 5));
+    EXPECT_NE(ToQRgb(clBlue), shot.pixel(0, BarHeight - 1));
+    EXPECT_NE(ToQRgb(clBlue), shot.pixel(6, BarHeight + 6));
+    EXPECT_EQ(clBlue, painted);
+    // The whole label shows, 8 pixels below the bar, and nothing of it hides under the bar.
+    for (int y = 0; y < 16; ++y) EXPECT_EQ(ToQRgb(clRed), shot.pixel(8, BarHeight + 8 + y)) << y;
+    EXPECT_EQ(ToQRgb(clRed), shot.pixel(47, BarHeight + 23));
+    EXPECT_NE(ToQRgb(clRed), shot.pixel(8, BarHeight + 7));
+    EXPECT_NE(ToQRgb(clRed), shot.pixel(8, BarHeight + 24));
+}
+
+TEST_F(MenuBarFormTest, MouseEventsArriveInClientCoordinates)
+{
+    Show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(Form.Window()->OuterWidget()));
+    TPoint down{-1, -1};
+    Form.OnMouseDown = [&](TObject*, TMouseButton, TShiftState, int32_t X, int32_t Y) { down = Point(X, Y); };
+    // Through the window, as the window system delivers a click 5 pixels below the bar.
+    QWidget* outer = Form.Window()->OuterWidget();
+    QTest::mouseClick(outer->windowHandle(), Qt::LeftButton, {}, QPoint(5, BarHeight + 5));
+    EXPECT_EQ(Point(5, 5), down);
+    // The bar is the form's own (non-client) area, as is the client area.
+    EXPECT_EQ(&Form, Bridge::ControlAtScreen(Form.ClientToScreen(Point(5, 5))));
+    EXPECT_EQ(&Form, Bridge::ControlAtScreen(Form.ClientToScreen(Point(5, -BarHeight / 2))));
+}
+
+TEST_F(MenuBarFormTest, TheBarTakesItsHeightFromTheClientAreaAndGivesItBack)
+{
+    Show();
+    QWidget* client = Form.Window()->ClientWidget();
+    EXPECT_EQ(200, Form.Height());
+    EXPECT_EQ(Form.Height(), Form.ClientHeight() + BarHeight);
+    EXPECT_EQ(Form.Width(), Form.ClientWidth());
+    EXPECT_EQ(QSize(Form.ClientWidth(), Form.ClientHeight()), client->size());
+    EXPECT_EQ(Form.ClientHeight(), Form.RetainedImage().height());
+
+    // A resize by the window system keeps the bar and gives the rest to the client area.
+    Form.Window()->OuterWidget()->resize(280, 260);
+    QApplication::processEvents();
+    EXPECT_EQ(260, Form.Height());
+    EXPECT_EQ(260 - BarHeight, Form.ClientHeight());
+    EXPECT_EQ(QSize(280, 260 - BarHeight), client->size());
+    EXPECT_EQ(280, Bar->width());
+
+    Form.SetMenu(nullptr);
+    EXPECT_EQ(nullptr, Bridge::WindowMenuBar(Form.Window()));
+    EXPECT_EQ(260, Form.Height());
+    EXPECT_EQ(260, Form.ClientHeight());
+    EXPECT_EQ(QSize(280, 260), client->size());
+    EXPECT_EQ(Form.Window()->OuterWidget()->mapToGlobal(QPoint(0, 0)).y(), Form.ClientOrigin().Y);
+    EXPECT_EQ(ToQRgb(clRed), RenderForm(&Form).pixel(8, 8));
+
+    Form.SetMenu(Menu);
+    EXPECT_EQ(260, Form.Height());
+    EXPECT_EQ(260 - BarHeight, Form.ClientHeight());
+}
+
+TEST_F(MenuBarFormTest, AFormFileKeepsTheClientHeightBelowTheBar)
+{
+    Form.SetClientHeight(123);
+    Show();
+    EXPECT_EQ(123, Form.ClientHeight());
+    EXPECT_EQ(123 + BarHeight, Form.Height());
+    const String text = ComponentToText(&Form);
+
+    std::unique_ptr<TComponent> copy(TextToComponent(text));
+    auto* f = dynamic_cast<TForm*>(copy.get());
+    ASSERT_NE(f, nullptr);
+    f->Show();
+    EXPECT_EQ(123, f->ClientHeight());
+    EXPECT_EQ(123 + BarHeight, f->Height());
+    auto* label = dynamic_cast<TLabel*>(f->FindComponent("Label1"));
+    ASSERT_NE(label, nullptr);
+    EXPECT_EQ(f->ClientOrigin().Y + 8, label->ClientOrigin().Y);
     EXPECT_EQ(ComponentToText(f), text);
 }

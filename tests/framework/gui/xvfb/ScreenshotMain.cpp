@@ -4,10 +4,12 @@
 #include "framework/gui/ExtCtrls.h"
 #include "framework/gui/Forms.h"
 #include "framework/gui/GuiApplication.h"
+#include "framework/gui/qt/WidgetBridge.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QScreen>
+#include <QWidget>
 
 #include <cstdio>
 #include <cstring>
@@ -51,10 +53,12 @@ int main(int argc, char** argv)
     t.start();
     while (t.elapsed() < 1500) QApplication::processEvents(QEventLoop::AllEvents, 50);
     QImage picture;
+    const TPoint o = form->ClientOrigin();
     if (std::strcmp(argv[1], "--render") == 0) {
-        picture = RenderForm(form);
+        // The render has the whole window (a menu bar too): its client area is what the screen grab has.
+        const QPoint top = form->Window()->OuterWidget()->mapToGlobal(QPoint(0, 0));
+        picture = RenderForm(form).copy(o.X - top.x(), o.Y - top.y(), form->ClientWidth(), form->ClientHeight());
     } else {
-        const TPoint o = form->ClientOrigin();
         picture = QGuiApplication::primaryScreen()
                       ->grabWindow(0, o.X, o.Y, form->ClientWidth(), form->ClientHeight())
                       .toImage()
