@@ -195,6 +195,11 @@ bool SetMenuItemBitmaps(TMenu* Menu, uint32_t Command, TBitmap* Unchecked, TBitm
     return true;
 }
 
+QImage RenderMenu(TMenuItem* Item)
+{
+    return Item ? Item->Handle()->Render() : QImage();
+}
+
 QEL_REGISTER_CLASS(TMenuItem);
 QEL_REGISTER_CLASS(TMainMenu);
 QEL_REGISTER_CLASS(TPopupMenu);

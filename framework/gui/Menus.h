@@ -154,5 +154,8 @@ QEL_GUI_EXPORT String ShortCutToText(TShortCut Value);  // "Ctrl+S", "Shift+F5";
 // One picture for the unchecked and one for the checked state of the item with Command in Menu;
 // the item shows the one matching its Checked. A null bitmap clears that state's picture.
 QEL_GUI_EXPORT bool SetMenuItemBitmaps(TMenu* Menu, uint32_t Command, TBitmap* Unchecked, TBitmap* Checked);
+// The drop-down of Item's sub-items as it looks when opened (empty image without sub-items):
+// pictures of menus for tests, documentation and qel-render.
+QEL_GUI_EXPORT QImage RenderMenu(TMenuItem* Item);
 
 }  // namespace qel

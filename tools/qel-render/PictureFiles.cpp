@@ -36,8 +36,16 @@ void LoadPicture(TObject* Target, const String& Name, const String& Text)
     if (!QFileInfo(QString::fromStdString(file)).isFile()) throw TRenderError("cannot read " + file + ": no such file");
     QObject* held = Target->property(Name.c_str()).value<QObject*>();
     try {
-        if (auto* picture = qobject_cast<TPicture*>(held)) picture->LoadFromFile(file);
-        else if (auto* graphic = qobject_cast<TGraphic*>(held)) graphic->LoadFromFile(file);
+        const QMetaProperty prop = Target->metaObject()->property(Target->metaObject()->indexOfProperty(Name.c_str()));
+        if (auto* picture = qobject_cast<TPicture*>(held)) {
+            picture->LoadFromFile(file);
+        } else if (qobject_cast<TBitmap*>(held) && prop.isWritable()) {
+            // Through the setter, as a form file or the host assigns it: a component may derive
+            // state from its picture there.
+            TBitmap loaded;
+            loaded.LoadFromFile(file);
+            prop.write(Target, QVariant::fromValue(&loaded));
+        } else if (auto* graphic = qobject_cast<TGraphic*>(held)) graphic->LoadFromFile(file);
         else throw TRenderError(Target->ClassName() + "." + Name + " holds no picture to load " + file + " into");
     } catch (const Exception& E) {
         throw TRenderError("cannot read " + file + ": " + E.Message());

@@ -11,6 +11,7 @@
 #include "framework/gui/Controls.h"
 #include "framework/gui/Forms.h"
 #include "framework/gui/GuiApplication.h"
+#include "framework/gui/Menus.h"
 
 #include <QCommandLineParser>
 #include <QDateTime>
@@ -29,7 +30,7 @@ constexpr const char* FormName = "RenderForm";
 constexpr const char* SubjectName = "Subject";
 
 struct TOptions {
-    String ClassName, FormFile, Output;
+    String ClassName, FormFile, Output, Menu;
     QStringList Packages, Sets, Calls;
     int Width = 0, Height = 0, Ticks = 0;
     bool HasColor = false;
@@ -61,6 +62,8 @@ TOptions ParseOptions(const QStringList& Args)
         {"call", "A public method run after the properties, e.g. Click or SetValue:42 (repeatable).",
          "Method[:arg,...]"},
         {"tick", "Fire the component's timers this many times.", "N"},
+        {"menu", "With --form: render the drop-down of this menu item (by component name) instead of the form.",
+         "name"},
         {"now", "The instant the framework's clock shows, \"YYYY-MM-DD HH:MM:SS\".", "time"},
         {"parent-color", "Colour of the form behind the component (default clBtnFace).", "color"},
         {{"o", "output"}, "The PNG to write.", "file"},
@@ -76,6 +79,8 @@ TOptions ParseOptions(const QStringList& Args)
     o.ClassName = p.value("class").toStdString();
     o.FormFile = p.value("form").toStdString();
     o.Output = p.value("output").toStdString();
+    o.Menu = p.value("menu").toStdString();
+    if (!o.Menu.empty() && o.FormFile.empty()) throw TRenderError("--menu needs --form");
     if (o.ClassName.empty() == o.FormFile.empty()) throw TRenderError("give either --class or --form");
     if (o.Output.empty()) throw TRenderError("-o OUT.png is required");
     o.Packages = p.values("package");
@@ -171,9 +176,23 @@ std::unique_ptr<TCustomForm> MakeComponentForm(const TOptions& O)
     // Windows first, as on a shown form: their making repaints, which would wipe what a timer drew.
     form->HandleNeeded();
     Application->ProcessMessages();
+    // A hidden window gets no paint events: paint once now, as a shown one would before its
+    // timers tick, so that what they draw is not wiped by a late first Paint.
+    (void)RenderForm(form.get());
     for (const QString& call : O.Calls) CallMethod(subject, call.toStdString());
     FireTimers(subject, O.Ticks);
     return form;
+}
+
+// A form's menu item opened, as the user sees it when clicking it in the menu bar.
+QImage RenderMenuOf(TCustomForm* Form, const String& Name)
+{
+    auto* item = dynamic_cast<TMenuItem*>(Form->FindComponent(Name));
+    if (!item) throw TRenderError("the form has no menu item " + Name);
+    Form->HandleNeeded();
+    const QImage picture = RenderMenu(item);
+    if (picture.isNull()) throw TRenderError("menu item " + Name + " has no sub-items to show");
+    return picture;
 }
 
 int Render(const TOptions& O)
@@ -188,7 +207,7 @@ int Render(const TOptions& O)
         form = MakeComponentForm(O);
     }
     Application->ProcessMessages();
-    const QImage picture = RenderForm(form.get());
+    const QImage picture = O.Menu.empty() ? RenderForm(form.get()) : RenderMenuOf(form.get(), O.Menu);
     if (!picture.save(QString::fromStdString(O.Output), "PNG")) throw TRenderError("cannot write " + O.Output);
     std::printf("%s: %dx%d\n", O.Output.c_str(), picture.width(), picture.height());
     return 0;
