@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # qel-render as the docs and pixel checks use it: components and form files into PNGs, and a
 # clear refusal (exit 2) for an unknown class, property, value or method.
-# usage: qel_render.sh PATH/TO/qel-render PATH/TO/libqeltest_ticker.so
+# usage: qel_render.sh PATH/TO/qel-render PATH/TO/libqeltest_ticker.so PATH/TO/libqelwidgets.so
 set -euo pipefail
 render=$1
 ticker=$2
+widgets=$3
 work=$(mktemp -d /tmp/qel.XXXXXX)
 trap 'rm -rf "$work"' EXIT
 fail() { echo "qel_render: $*" >&2; exit 1; }
@@ -31,6 +32,17 @@ JSON
 [ "$(pixel "$work/form.png" 5 5)" = "255,255,0" ] || fail "the form is not yellow"
 [ "$(pixel "$work/form.png" 50 30)" = "0,0,255" ] || fail "the panel inside is not blue"
 
+# A form's menu opened: its drop-down with the items' captions.
+cat >"$work/menu.json" <<'JSON'
+{"qelform": 1, "root": {"class": "TForm", "name": "Form1", "properties": {"ClientWidth": 160, "ClientHeight": 60, "Menu": "MainMenu1"},
+ "components": [{"class": "TMainMenu", "name": "MainMenu1", "properties": {}},
+  {"class": "TMenuItem", "name": "FileMenu", "properties": {"Caption": "&File", "ParentItem": "MainMenu1"}},
+  {"class": "TMenuItem", "name": "OpenItem", "properties": {"Caption": "&Open", "ParentItem": "FileMenu"}},
+  {"class": "TMenuItem", "name": "QuitItem", "properties": {"Caption": "&Quit", "ParentItem": "FileMenu", "MenuIndex": 1}}]}}
+JSON
+"$render" --form "$work/menu.json" --menu FileMenu -o "$work/menu.png" >/dev/null
+[ "$(identify -format '%h' "$work/menu.png")" -gt 30 ] || fail "the opened menu is too low for two items"
+
 refused() {  # WORDS, then arguments
   local words=$1 rc=0
   shift
@@ -38,6 +50,8 @@ refused() {  # WORDS, then arguments
   [ "$rc" -eq 2 ] || { cat "$work/err.txt" >&2; fail "exit $rc, not 2, for: $*"; }
   grep -qF -- "$words" "$work/err.txt" || { cat "$work/err.txt" >&2; fail "no '$words' for: $*"; }
 }
+refused "has no sub-items" --form "$work/menu.json" --menu OpenItem
+refused "no menu item" --form "$work/menu.json" --menu Nothing
 refused "unknown class TNoSuch" --class TNoSuch
 refused "no such published property" --class TPanel --set NoSuch=1
 refused "is not one of" --class TPanel --set BevelOuter=bvNoSuch
@@ -80,6 +94,15 @@ tick --now "2026-01-05 10:20:07" --call SetLevel:5,true
 [ "$(pixel "$work/tick.png" 50 35)" = "255,255,255" ] || fail "the level is longer than 50"
 tick --call SetLevel:2,false
 [ "$(pixel "$work/tick.png" 19 35)" = "0,0,255" ] || fail "SetLevel:2,false did not draw a blue level of 20"
+
+# A component that paints its background and then draws with its timer: the first digit of the
+# clock at midnight (cell at 28,13: pass A yellow one pixel left and down, pass B black on it).
+clock() { "$render" --package "$widgets" --class TQELClock --size 120x36 --now "2000-01-01 00:00:00" "$@" -o "$work/clock.png" >/dev/null; }
+clock --tick 1
+[ "$(pixel "$work/clock.png" 27 14)" = "255,255,0" ] || fail "the clock's tick drew no digit: $(pixel "$work/clock.png" 27 14)"
+[ "$(pixel "$work/clock.png" 28 13)" = "0,0,0" ] || fail "the digit's second pass is missing"
+clock
+[ "$(pixel "$work/clock.png" 27 14)" = "0,128,128" ] || fail "a digit was drawn without a tick"
 refused "no invokable method SetLevel:5" --package "$ticker" --class TTestTicker --call SetLevel:5
 refused "no invokable method SetLevel:5,true,1" --package "$ticker" --class TTestTicker --call SetLevel:5,true,1
 refused "no invokable method SetLevel:five,true" --package "$ticker" --class TTestTicker --call SetLevel:five,true
