@@ -381,6 +381,8 @@ public:
     void WindowFocusChanged(bool Focused);
     void WindowKeyDown(uint16_t Key, TShiftState Shift);
     void WindowKeyPress(char Key);
+    // Typed text that is not one ASCII character (a key's text, an input method's commit), UTF-8.
+    void WindowTextInput(const String& Utf8);
     void WindowKeyUp(uint16_t Key, TShiftState Shift);
     void WindowMoved(int32_t ALeft, int32_t ATop, int32_t AWidth, int32_t AHeight) override;
 
@@ -388,6 +390,8 @@ protected:
     virtual void KeyDown(uint16_t& Key, TShiftState Shift);
     virtual void KeyPress(char& Key);
     virtual void KeyUp(uint16_t& Key, TShiftState Shift);
+    // Default: each single-byte character through KeyPress; the rest is dropped.
+    virtual void TextInput(const String& Utf8);
     virtual void DoEnter();  // the focus came: fires OnEnter
     virtual void DoExit();   // the focus went: fires OnExit
     // True when Tab is an input for this control rather than a move to the next one.

@@ -88,6 +88,20 @@ void TWinControl::WindowKeyPress(char Key)
     if (!ComponentState().Contains(csDesigning)) KeyPress(Key);
 }
 
+void TWinControl::WindowTextInput(const String& Utf8)
+{
+    if (!ComponentState().Contains(csDesigning) && !Utf8.empty()) TextInput(Utf8);
+}
+
+void TWinControl::TextInput(const String& Utf8)
+{
+    for (const char c : Utf8) {
+        if (static_cast<unsigned char>(c) >= 0x80) continue;
+        char key = c;
+        KeyPress(key);
+    }
+}
+
 void TWinControl::WindowKeyUp(uint16_t Key, TShiftState Shift)
 {
     if (!ComponentState().Contains(csDesigning)) KeyUp(Key, Shift);

@@ -157,6 +157,7 @@ protected:
     void PaintText();
     void KeyDown(uint16_t& Key, TShiftState Shift) override;
     void KeyPress(char& Key) override;
+    void TextInput(const String& Utf8) override;
     void MouseDown(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y) override;
     void MouseMove(TShiftState Shift, int32_t X, int32_t Y) override;
     void MouseUp(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y) override;

@@ -173,6 +173,15 @@ void TCustomEdit::KeyPress(char& Key)
     if (FView->KeyPress(Key, r, changed)) AfterEdit(changed);
 }
 
+void TCustomEdit::TextInput(const String& Utf8)
+{
+    FEatPress = false;
+    TEditRules r;
+    GetRules(r);
+    bool changed = false;
+    if (FView->TextInput(Utf8, r, changed)) AfterEdit(changed);
+}
+
 void TCustomEdit::MouseDown(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y)
 {
     TCustomControl::MouseDown(Button, Shift, X, Y);

@@ -55,6 +55,7 @@ public:
     // Input; each returns whether it used the input and sets Changed when the text changed.
     bool KeyDown(TCanvas* C, uint16_t Key, TShiftState Shift, const TEditRules& R, bool& Changed);
     bool KeyPress(char Key, const TEditRules& R, bool& Changed);
+    bool TextInput(const String& Utf8, const TEditRules& R, bool& Changed);  // the whole text at once
     bool Copy(const TEditRules& R) const;
     bool Cut(const TEditRules& R);
     bool Paste(const TEditRules& R);

@@ -74,6 +74,25 @@ bool TTextView::KeyPress(char Key, const TEditRules& R, bool& Changed)
     return true;
 }
 
+bool TTextView::TextInput(const String& Utf8, const TEditRules& R, bool& Changed)
+{
+    FGoalX = -1;
+    // Only what typing the same characters one by one would insert: no control characters.
+    String s;
+    for (size_t i = 0; i < Utf8.size(); ++i) {
+        const char c = Utf8[i];
+        if (c == '\r' && i + 1 < Utf8.size() && Utf8[i + 1] == '\n') continue;
+        const bool newLine = c == '\r' || c == '\n';
+        if (newLine && !R.MultiLine) break;  // an edit takes the first line
+        if (newLine && R.WantReturns) s += '\n';
+        else if (c == '\t' && R.MultiLine && R.WantTabs) s += c;
+        else if (static_cast<unsigned char>(c) >= ' ' && c != 0x7F) s += c;
+    }
+    if (s.empty()) return false;
+    Changed = !R.ReadOnly && Editor.Insert(s, R.MaxChars);
+    return true;
+}
+
 bool TTextView::Copy(const TEditRules& R) const
 {
     if (!R.MayCopy || Editor.SelLength() == 0) return false;

@@ -1,7 +1,9 @@
 #include "framework/gui/qt/ControlWidget.h"
 
 #include "framework/core/Application.h"
+#include "framework/gui/StdCtrls.h"
 
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QPointer>
 #include <QMouseEvent>
@@ -70,6 +72,8 @@ TControlWidget::TControlWidget(TControl* Control, TWindow* Window, QWidget* Pare
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAutoFillBackground(false);
     setMouseTracking(true);
+    // Input methods (composed and non-Latin text) only talk to widgets that ask for them.
+    if (dynamic_cast<TCustomEdit*>(Control)) setAttribute(Qt::WA_InputMethodEnabled);
 }
 
 void TControlWidget::paintEvent(QPaintEvent* Event)
@@ -145,8 +149,30 @@ void TControlWidget::keyPressEvent(QKeyEvent* Event)
     const QPointer<TControlWidget> alive(this);  // a handler may free the control
     if (key) Guarded(FControl, [&] { control->WindowKeyDown(key, shift); });
     const QString text = Event->text();
-    if (!alive || key == VK_TAB || text.size() != 1 || text[0].unicode() == 0 || text[0].unicode() >= 0x80) return;
-    Guarded(FControl, [&] { control->WindowKeyPress(static_cast<char>(text[0].unicode())); });
+    if (!alive || key == VK_TAB || text.isEmpty() || text[0].unicode() == 0) return;
+    if (text.size() == 1 && text[0].unicode() < 0x80)
+        return Guarded(FControl, [&] { control->WindowKeyPress(static_cast<char>(text[0].unicode())); });
+    // Ctrl with a letter is a shortcut, not typing (Ctrl+Alt is AltGr on some systems).
+    if (shift.Contains(ssCtrl) && !shift.Contains(ssAlt)) return;
+    Guarded(FControl, [&] { control->WindowTextInput(text.toStdString()); });
+}
+
+void TControlWidget::inputMethodEvent(QInputMethodEvent* Event)
+{
+    auto* control = dynamic_cast<TWinControl*>(FControl);
+    if (!control) return QWidget::inputMethodEvent(Event);
+    Event->accept();
+    // Only committed text counts; a preedit string is not shown while being composed.
+    const QString text = Event->commitString();
+    if (!text.isEmpty()) Guarded(FControl, [&] { control->WindowTextInput(text.toStdString()); });
+}
+
+QVariant TControlWidget::inputMethodQuery(Qt::InputMethodQuery Query) const
+{
+    auto* edit = dynamic_cast<TCustomEdit*>(FControl);
+    if (!edit || Query != Qt::ImCursorRectangle) return QWidget::inputMethodQuery(Query);
+    const TRect r = edit->CaretRect();  // the input method puts its window next to the caret
+    return QRect(r.Left, r.Top, r.Right - r.Left, r.Bottom - r.Top);
 }
 
 void TControlWidget::keyReleaseEvent(QKeyEvent* Event)

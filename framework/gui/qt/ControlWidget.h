@@ -24,6 +24,8 @@ protected:
     void focusOutEvent(QFocusEvent* Event) override;
     void keyPressEvent(QKeyEvent* Event) override;
     void keyReleaseEvent(QKeyEvent* Event) override;
+    void inputMethodEvent(QInputMethodEvent* Event) override;
+    QVariant inputMethodQuery(Qt::InputMethodQuery Query) const override;
     bool focusNextPrevChild(bool Next) override;  // Tab goes to the control, which moves the focus
 
 private:

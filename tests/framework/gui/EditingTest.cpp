@@ -8,6 +8,8 @@
 #include <QClipboard>
 #include <QDir>
 #include <QGuiApplication>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
 #include <QTest>
 #include <QWidget>
 
@@ -440,4 +442,96 @@ TEST_F(EditingTest, AMemoWithASelectionAndScrollBarsRendersToAPicture)
     ASSERT_TRUE(Memo->RetainedImage().save(file));
     EXPECT_GT(CountColor(Memo, TRect{3, 2, Memo->ClientWidth() - 18, Memo->ClientHeight() - 18}, clHighlight), 40);
     EXPECT_GT(CountColor(Memo, TRect{3, 2, Memo->ClientWidth() - 18, Memo->ClientHeight() - 18}, clHighlightText), 10);
+}
+
+namespace {
+
+// A key whose text is more than one ASCII character, as a keyboard layout or a compose key sends it.
+void TypeText(QWidget* W, const QString& Text, Qt::KeyboardModifiers Mods = Qt::NoModifier)
+{
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Mods, Text);
+    QCoreApplication::sendEvent(W, &press);
+}
+
+void Commit(QWidget* W, const QString& Text)
+{
+    QInputMethodEvent e;
+    e.setCommitString(Text);
+    QCoreApplication::sendEvent(W, &e);
+}
+
+}  // namespace
+
+TEST_F(EditingTest, NonAsciiKeyTextReplacesTheSelectionOnceAndUndoes)
+{
+    Edit->SetText("a xx b");
+    Edit->SetSelStart(2);
+    Edit->SetSelLength(2);
+    EditChanges = 0;
+    TypeText(W(Edit), QString::fromUtf8("ä€"));
+    EXPECT_EQ("a ä€ b", Edit->Text());
+    EXPECT_EQ(1, EditChanges);
+    TypeText(W(Edit), QString::fromUtf8("ö"), Qt::ControlModifier);  // a shortcut, not typing
+    EXPECT_EQ("a ä€ b", Edit->Text());
+    EXPECT_EQ(2 + 5, Edit->SelStart());  // the caret after the five bytes
+    Key(Edit, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ("a xx b", Edit->Text());
+    EXPECT_EQ("xx", Edit->SelText());
+    Edit->Undo();  // redoes
+    EXPECT_EQ("a ä€ b", Edit->Text());
+    Type(Edit, "!");  // ASCII keeps the KeyPress path
+    EXPECT_EQ("a ä€! b", Edit->Text());
+}
+
+TEST_F(EditingTest, AnInputMethodCommitReachesEditAndMemo)
+{
+    ShowAndFocus(Memo);
+    EXPECT_TRUE(W(Memo)->testAttribute(Qt::WA_InputMethodEnabled));
+    EXPECT_TRUE(W(Edit)->testAttribute(Qt::WA_InputMethodEnabled));
+    Memo->SetText("x");
+    Memo->SetSelStart(1);
+    MemoChanges = 0;
+    Commit(W(Memo), QString::fromUtf8("日本\r\n語"));
+    EXPECT_EQ("x日本\n語", Memo->Text());
+    EXPECT_EQ(1, MemoChanges);
+    const TRect caret = Memo->CaretRect();
+    EXPECT_EQ(QRect(caret.Left, caret.Top, caret.Right - caret.Left, caret.Bottom - caret.Top),
+              W(Memo)->inputMethodQuery(Qt::ImCursorRectangle).toRect());
+    QInputMethodEvent preedit(QString::fromUtf8("ä"), {});  // still being composed: nothing yet
+    QCoreApplication::sendEvent(W(Memo), &preedit);
+    EXPECT_EQ("x日本\n語", Memo->Text());
+    Commit(W(Edit), QString::fromUtf8("één\ntwee"));  // an edit keeps the first line
+    EXPECT_EQ("één", Edit->Text());
+}
+
+TEST_F(EditingTest, ReadOnlyRefusesTypedTextAndMaxLengthCountsCharacters)
+{
+    Memo->SetText("keep");
+    Memo->SetReadOnly(true);
+    MemoChanges = 0;
+    TypeText(W(Memo), QString::fromUtf8("ä€"));
+    Commit(W(Memo), QString::fromUtf8("日本"));
+    EXPECT_EQ("keep", Memo->Text());
+    EXPECT_EQ(0, MemoChanges);
+
+    Edit->SetMaxLength(3);
+    TypeText(W(Edit), QString::fromUtf8("ä€"));  // two characters in five bytes
+    EXPECT_EQ("ä€", Edit->Text());
+    Commit(W(Edit), QString::fromUtf8("öü"));
+    EXPECT_EQ("ä€ö", Edit->Text());
+    EditChanges = 0;
+    TypeText(W(Edit), QString::fromUtf8("ß"));
+    EXPECT_EQ("ä€ö", Edit->Text());
+    EXPECT_EQ(0, EditChanges);
+}
+
+TEST_F(EditingTest, OtherControlsSeeOnlyTheSingleByteCharactersOfTypedText)
+{
+    auto* plain = Add<TCustomControl>("Plain");
+    String seen;
+    plain->OnKeyPress = [&](TObject*, char& K) { seen += K; };
+    EXPECT_FALSE(W(plain)->testAttribute(Qt::WA_InputMethodEnabled));
+    TypeText(W(plain), QString::fromUtf8("aä b€"));
+    Commit(W(plain), QString::fromUtf8("c日"));
+    EXPECT_EQ("a bc", seen);
 }
