@@ -120,38 +120,38 @@ void TBevel::SetStyle(TBevelStyle Value)
     Invalidate();
 }
 
-void TBevel::Paint()
+void TBevel::Paint() { PaintBevel(clBtnHighlight, clBtnShadow); }
+
+// The lit edges in Highlight, the shaded ones in Shadow; a lowered bevel has its shadow top and left.
+void TBevel::PaintBevel(TColor Highlight, TColor Shadow)
 {
     TCanvas* c = Canvas();
-    TColor color1 = FStyle == bsLowered ? clBtnShadow : clBtnHighlight;
-    TColor color2 = FStyle == bsLowered ? clBtnHighlight : clBtnShadow;
+    c->Pen()->SetWidth(1);
+    const TColor first = FStyle == bsLowered ? Shadow : Highlight;
+    const TColor second = FStyle == bsLowered ? Highlight : Shadow;
     const int32_t w = Width(), h = Height();
     auto line = [&](TColor Color, int32_t X1, int32_t Y1, int32_t X2, int32_t Y2) {
         c->Pen()->SetColor(Color);
         c->MoveTo(X1, Y1);
         c->LineTo(X2, Y2);
     };
-    auto box = [&](TRect R) {
-        c->Pen()->SetColor(color1);
+    // Left and top edges in TopLeft, right and bottom edges in BottomRight.
+    auto box = [&](TRect R, TColor TopLeft, TColor BottomRight) {
+        c->Pen()->SetColor(TopLeft);
         c->Polyline({Point(R.Left, R.Bottom), Point(R.Left, R.Top), Point(R.Right, R.Top)});
-        c->Pen()->SetColor(color2);
+        c->Pen()->SetColor(BottomRight);
         c->Polyline({Point(R.Right, R.Top), Point(R.Right, R.Bottom), Point(R.Left, R.Bottom)});
     };
     switch (FShape) {
-    case bsBox: box(Rect(0, 0, w - 1, h - 1)); break;
-    case bsFrame: {
-        const TColor first = color1;
-        color1 = color2;
-        box(Rect(1, 1, w - 1, h - 1));
-        color2 = first;
-        color1 = first;
-        box(Rect(0, 0, w - 2, h - 2));
+    case bsBox: box(Rect(0, 0, w - 1, h - 1), first, second); break;
+    case bsFrame:
+        box(Rect(1, 1, w - 1, h - 1), second, second);
+        box(Rect(0, 0, w - 2, h - 2), first, first);
         break;
-    }
-    case bsTopLine: line(color1, 0, 0, w, 0); line(color2, 0, 1, w, 1); break;
-    case bsBottomLine: line(color1, 0, h - 2, w, h - 2); line(color2, 0, h - 1, w, h - 1); break;
-    case bsLeftLine: line(color1, 0, 0, 0, h); line(color2, 1, 0, 1, h); break;
-    case bsRightLine: line(color1, w - 2, 0, w - 2, h); line(color2, w - 1, 0, w - 1, h); break;
+    case bsTopLine: line(first, 0, 0, w, 0); line(second, 0, 1, w, 1); break;
+    case bsBottomLine: line(first, 0, h - 2, w, h - 2); line(second, 0, h - 1, w, h - 1); break;
+    case bsLeftLine: line(first, 0, 0, 0, h); line(second, 1, 0, 1, h); break;
+    case bsRightLine: line(first, w - 2, 0, w - 2, h); line(second, w - 1, 0, w - 1, h); break;
     case bsSpacer: break;
     }
 }

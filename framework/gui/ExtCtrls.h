@@ -91,6 +91,7 @@ public:
 
 protected:
     void Paint() override;
+    void PaintBevel(TColor Highlight, TColor Shadow);  // the shape and style in these two colours
 
 private:
     TBevelShape FShape = bsBox;
