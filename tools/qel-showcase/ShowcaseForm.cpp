@@ -65,11 +65,12 @@ TShowcaseForm::TShowcaseForm(TComponent* AOwner) : TForm(AOwner)
     SetCaption("qelwidgets showcase");
     MakeMenu();  // before the size: the bar is not part of the client area
     SetClientWidth(660);
-    SetClientHeight(430);
+    SetClientHeight(470);
     MakeDisplays();
     MakePictures();
     MakeLists();
     MakeDataList();
+    MakeUtilities();
 }
 
 void TShowcaseForm::MakeDisplays()

@@ -10,6 +10,9 @@ class TDataSource;
 class TQELClock;
 class TQELDice;
 class TQELDigital;
+class TQELLogWindow;
+class TQELSpeakerSound;
+class TLabel;
 class TSQLDataSet;
 class TTimer;
 }  // namespace qel
@@ -26,6 +29,10 @@ private:
     void MakeMenu();
     void MakeLists();
     void MakeDataList();
+    void MakeUtilities();
+    void OpenLogWindow();
+    void WriteRtf();
+    void PlayTune();
     void RollDice(qel::TObject* Sender);
 
     QTemporaryDir FDataDir;  // the sample database lives as long as the window
@@ -33,6 +40,10 @@ private:
     qel::TQELDigital* FCounter = nullptr;
     qel::TTimer* FCounterTimer = nullptr;
     qel::TSQLDataSet* FPeople = nullptr;
+    qel::TQELLogWindow* FLog = nullptr;
+    qel::TTimer* FLogTimer = nullptr;
+    qel::TQELSpeakerSound* FSpeaker = nullptr;
+    qel::TLabel* FStatus = nullptr;
 };
 
 }  // namespace qel_showcase
