@@ -82,10 +82,6 @@ void TQELLogWindow::ApplyMenu(TQELLogWindowForm* Form)
     for (TMenuItem* item : {Form->File1, Form->New1, Form->Save1, Form->Print1, Form->Exit1})
         item->SetVisible(FFileMenu);
     for (TMenuItem* item : {Form->Edit1, Form->Open1, Form->N1, Form->N2}) item->SetVisible(false);
-    // The form measures its bar only when its menu is set: hiding every top-level item must give
-    // the text area the bar's room.
-    Form->SetMenu(nullptr);
-    Form->SetMenu(Form->MainMenu1);
     Form->RichEdit1->SetReadOnly(FReadonly);
     Form->New1->SetCaption("&Clear");
 }

@@ -23,6 +23,8 @@ TCustomForm::~TCustomForm()
 {
     if (OnDestroy) OnDestroy(this);
     if (GuiApplication().MainForm() == this) GuiApplication().SetMainForm(nullptr);
+    // The menu's items go after this body (or outlive the form): they must not call back.
+    if (FMenu) FMenu->OnBarChanged = nullptr;
 }
 
 void TCustomForm::SetBorderStyle(TFormBorderStyle Value)

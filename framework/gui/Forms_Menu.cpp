@@ -23,9 +23,15 @@ bool HasVisibleItems(const TMainMenu* Menu)
 void TCustomForm::SetMenu(TMainMenu* Value)
 {
     if (Value == FMenu) return;
-    if (FMenu) FMenu->RemoveFreeNotification(this);
+    if (FMenu) {
+        FMenu->RemoveFreeNotification(this);
+        FMenu->OnBarChanged = nullptr;
+    }
     FMenu = Value;
-    if (FMenu) FMenu->FreeNotification(this);
+    if (FMenu) {
+        FMenu->FreeNotification(this);
+        FMenu->OnBarChanged = [this] { ShowMenuBar(); };
+    }
     ShowMenuBar();
 }
 

@@ -24,7 +24,12 @@ TMenuItem::~TMenuItem()
     if (FParent) FParent->Remove(this);
 }
 
-void TMenuItem::SetCaption(const String& Value) { FCaption = Value; FHandle->Sync(); }
+void TMenuItem::SetCaption(const String& Value)
+{
+    FCaption = Value;
+    FHandle->Sync();
+    BarChanged();
+}
 
 void TMenuItem::SetChecked(bool Value)
 {
@@ -41,7 +46,12 @@ void TMenuItem::UncheckGroup()
 }
 
 void TMenuItem::SetEnabled(bool Value) { FEnabled = Value; FHandle->Sync(); }
-void TMenuItem::SetVisible(bool Value) { FVisible = Value; FHandle->Sync(); }
+void TMenuItem::SetVisible(bool Value)
+{
+    FVisible = Value;
+    FHandle->Sync();
+    BarChanged();
+}
 void TMenuItem::SetAutoCheck(bool Value) { FAutoCheck = Value; FHandle->Sync(); }
 void TMenuItem::SetRadioItem(bool Value) { FRadioItem = Value; FHandle->Sync(); }
 void TMenuItem::SetShortCut(TShortCut Value) { FShortCut = Value; FHandle->Sync(); }
@@ -61,6 +71,7 @@ void TMenuItem::Insert(int Index, TMenuItem* Item)
     FItems.insert(FItems.begin() + Index, Item);
     Item->FParent = this;
     FHandle->ChildrenChanged();
+    Item->BarChanged();
 }
 
 void TMenuItem::Delete(int Index) { delete Items(Index); }
@@ -72,6 +83,13 @@ void TMenuItem::Remove(TMenuItem* Item)
     FItems.erase(it);
     Item->FParent = nullptr;
     FHandle->ChildrenChanged();
+    if (auto* main = dynamic_cast<TMainMenu*>(FMenu); main && main->OnBarChanged) main->OnBarChanged();
+}
+
+void TMenuItem::BarChanged() const
+{
+    auto* main = FParent ? dynamic_cast<TMainMenu*>(FParent->FMenu) : nullptr;
+    if (main && main->OnBarChanged) main->OnBarChanged();
 }
 
 int TMenuItem::IndexOf(const TMenuItem* Item) const

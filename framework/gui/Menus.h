@@ -112,6 +112,7 @@ private:
     int32_t FStoredIndex = -1;
     uint32_t FCommand;
     TMenuItem* FParent = nullptr;
+    void BarChanged() const;  // tells a main menu's form when this item is on its bar
     TMenu* FMenu = nullptr;  // set on a menu's root item only
     std::vector<TMenuItem*> FItems;
     std::unique_ptr<Bridge::TMenuHandle> FHandle;
@@ -133,6 +134,9 @@ class QEL_GUI_EXPORT TMainMenu : public TMenu {
     Q_OBJECT
 public:
     Q_INVOKABLE explicit TMainMenu(TComponent* AOwner);
+    // Set by the form that shows this menu: a bar item came, went, or changed its caption or
+    // visibility, so the bar's height may have changed.
+    std::function<void()> OnBarChanged;
 };
 
 class QEL_GUI_EXPORT TPopupMenu : public TMenu {

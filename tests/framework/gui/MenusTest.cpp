@@ -386,6 +386,37 @@ TEST_F(MenuBarFormTest, TheBarTakesItsHeightFromTheClientAreaAndGivesItBack)
     EXPECT_EQ(260 - BarHeight, Form.ClientHeight());
 }
 
+TEST_F(MenuBarFormTest, HidingOrAddingBarItemsMeasuresTheBarAgain)
+{
+    Show();
+    TMenuItem* file = Menu->Items()->Items(0);
+    file->SetVisible(false);  // no visible item: no bar
+    EXPECT_EQ(nullptr, Bridge::WindowMenuBar(Form.Window()));
+    EXPECT_EQ(Form.Height(), Form.ClientHeight());
+    file->SetVisible(true);
+    EXPECT_EQ(Form.Height() - BarHeight, Form.ClientHeight());
+    // A sub-item does not touch the bar; removing the last bar item takes it away.
+    NewItem(&Form, file, "Open1", "&Open");
+    EXPECT_EQ(Form.Height() - BarHeight, Form.ClientHeight());
+    delete file;
+    EXPECT_EQ(Form.Height(), Form.ClientHeight());
+    NewItem(&Form, Menu->Items(), "Edit1", "&Edit");
+    EXPECT_EQ(Form.Height() - BarHeight, Form.ClientHeight());
+}
+
+TEST(MenusTest, AMenuOutlivingItsFormNoLongerCallsIt)
+{
+    TMainMenu menu(nullptr);
+    NewItem(&menu, menu.Items(), "File1", "&File");
+    {
+        TForm form(nullptr);
+        form.SetMenu(&menu);
+        form.Show();
+    }
+    menu.Items()->Items(0)->SetVisible(false);  // under ASan: no call into the freed form
+    EXPECT_FALSE(menu.OnBarChanged);
+}
+
 TEST_F(MenuBarFormTest, AFormFileKeepsTheClientHeightBelowTheBar)
 {
     Form.SetClientHeight(123);
