@@ -266,6 +266,14 @@ void ClearClockOverride() { gClockPinned = false; }
 
 bool ClockOverridden() { return gClockPinned; }
 
+std::optional<TDateTime> TryISOStrToDateTime(const String& Text)
+{
+    const QDateTime t = QDateTime::fromString(QString::fromStdString(Text), QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    if (!t.isValid()) return std::nullopt;
+    return EncodeDate(Word(t.date().year()), Word(t.date().month()), Word(t.date().day())) +
+           EncodeTime(Word(t.time().hour()), Word(t.time().minute()), Word(t.time().second()), 0);
+}
+
 TDateTime Now()
 {
     if (gClockPinned) return gClockPin;

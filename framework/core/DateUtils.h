@@ -7,6 +7,8 @@
 
 #include <QDateTime>
 
+#include <optional>
+
 namespace qel {
 
 QEL_FRAMEWORK_EXPORT bool IsLeapYear(Word Year);
@@ -36,6 +38,9 @@ QEL_FRAMEWORK_EXPORT bool ClockOverridden();
 // (12-hour clock for h), ':' and '/' (the locale's separators), "..." and '...' literal.
 // An m right after an h token means minutes. Names are English whatever the locale.
 QEL_FRAMEWORK_EXPORT String FormatDateTime(const String& Format, TDateTime DateTime);
+
+// "YYYY-MM-DD HH:MM:SS", as tools take a pinned instant on their command line; nullopt otherwise.
+QEL_FRAMEWORK_EXPORT std::optional<TDateTime> TryISOStrToDateTime(const String& Text);
 
 QEL_FRAMEWORK_EXPORT char TimeSeparator();  // from the locale's short time format; ':' when it has none
 QEL_FRAMEWORK_EXPORT char DateSeparator();  // from the locale's short date format; '/' when it has none

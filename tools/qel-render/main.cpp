@@ -101,10 +101,8 @@ TOptions ParseOptions(const QStringList& Args)
         if (!ok || o.Ticks < 0) throw TRenderError("--tick takes a count");
     }
     if (p.isSet("now")) {
-        const QDateTime t = QDateTime::fromString(p.value("now"), "yyyy-MM-dd HH:mm:ss");
-        if (!t.isValid()) throw TRenderError("--now takes \"YYYY-MM-DD HH:MM:SS\"");
-        o.Now = EncodeDate(Word(t.date().year()), Word(t.date().month()), Word(t.date().day())) +
-                EncodeTime(Word(t.time().hour()), Word(t.time().minute()), Word(t.time().second()), 0);
+        o.Now = TryISOStrToDateTime(p.value("now").toStdString());
+        if (!o.Now) throw TRenderError("--now takes \"YYYY-MM-DD HH:MM:SS\"");
     }
     if (p.isSet("parent-color")) {
         const auto c = ColorNames()(p.value("parent-color").toStdString());

@@ -56,13 +56,11 @@ std::optional<TOptions> ParseOptions(const QStringList& Args, int& ExitCode)
         return std::nullopt;
     }
     if (p.isSet("now")) {
-        const QDateTime t = QDateTime::fromString(p.value("now"), "yyyy-MM-dd HH:mm:ss");
-        if (!t.isValid()) {
+        o.Now = TryISOStrToDateTime(p.value("now").toStdString());
+        if (!o.Now) {
             std::fprintf(stderr, "qel-showcase: --now takes \"YYYY-MM-DD HH:MM:SS\"\n");
             return std::nullopt;
         }
-        o.Now = EncodeDate(Word(t.date().year()), Word(t.date().month()), Word(t.date().day())) +
-                EncodeTime(Word(t.time().hour()), Word(t.time().minute()), Word(t.time().second()), 0);
     }
     return o;
 }

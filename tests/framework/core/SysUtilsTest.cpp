@@ -205,6 +205,15 @@ TEST(DateUtils, TimeRoundsToTheNearestMillisecond)
     EXPECT_THROW(EncodeTime(0, 0, 0, 1000), EConvertError);
 }
 
+TEST(DateUtils, ISOTextOfAPinnedInstant)
+{
+    const auto t = TryISOStrToDateTime("2000-01-01 10:30:45");
+    ASSERT_TRUE(t.has_value());
+    EXPECT_EQ(*t, EncodeDate(2000, 1, 1) + EncodeTime(10, 30, 45, 0));
+    for (const char* bad : {"", "2000-01-01", "2000-13-01 10:00:00", "2000-01-01 25:00:00", "yesterday"})
+        EXPECT_FALSE(TryISOStrToDateTime(bad).has_value()) << bad;
+}
+
 TEST(DateUtils, FormatDateTimeTokens)
 {
     const TDateTime Afternoon = EncodeDate(2026, 12, 6) + EncodeTime(14, 4, 5, 7);  // a Sunday
