@@ -37,22 +37,23 @@ private:
     TRichEdit* FEdit;
 };
 
-class QEL_GUI_EXPORT TRichEdit : public TCustomControl {
+// A memo whose lines are read from its text as loaded (see TRichEditStrings).
+class QEL_GUI_EXPORT TRichEdit : public TCustomMemo {
     Q_OBJECT
     Q_PROPERTY(String Caption READ Caption WRITE SetCaption STORED false)
     Q_PROPERTY(qel::TStrings* Lines READ LinesAsStrings)
     Q_PROPERTY(bool PlainText READ PlainText WRITE SetPlainText)
     Q_PROPERTY(bool WordWrap READ WordWrap WRITE SetWordWrap)
     Q_PROPERTY(qel::TMemo::TScrollStyle ScrollBars READ ScrollBars WRITE SetScrollBars)
-    Q_PROPERTY(bool HideSelection READ HideSelection WRITE SetHideSelection)
     Q_PROPERTY(bool WantTabs READ WantTabs WRITE SetWantTabs)
     Q_PROPERTY(bool ReadOnly READ ReadOnly WRITE SetReadOnly)
+    Q_PROPERTY(bool WantReturns READ WantReturns WRITE SetWantReturns)
     Q_CLASSINFO("default:PlainText", "false")
     Q_CLASSINFO("default:WordWrap", "true")
     Q_CLASSINFO("default:ScrollBars", "ssNone")
-    Q_CLASSINFO("default:HideSelection", "true")
     Q_CLASSINFO("default:WantTabs", "false")
     Q_CLASSINFO("default:ReadOnly", "false")
+    Q_CLASSINFO("default:WantReturns", "true")
     Q_CLASSINFO("default:TabStop", "true")
     Q_CLASSINFO("default:Color", "-2147483643")  // clWindow
 
@@ -64,32 +65,15 @@ public:
     TStrings* LinesAsStrings() const { return FLines.get(); }
     bool PlainText() const { return FPlainText; }
     void SetPlainText(bool Value) { FPlainText = Value; }
-    bool WordWrap() const { return FWordWrap; }
-    void SetWordWrap(bool Value);
-    TMemo::TScrollStyle ScrollBars() const { return FScrollBars; }
-    void SetScrollBars(TMemo::TScrollStyle Value);
-    bool HideSelection() const { return FHideSelection; }
-    void SetHideSelection(bool Value) { FHideSelection = Value; }
-    bool WantTabs() const { return FWantTabs; }
-    void SetWantTabs(bool Value) { FWantTabs = Value; }
-    bool ReadOnly() const { return FReadOnly; }
-    void SetReadOnly(bool Value) { FReadOnly = Value; }
     // Prints the lines in the control's font, wrapped at the page width, as document Caption.
     void Print(const String& Caption);
-    TNotifyEvent OnChange;
 
 protected:
-    void Paint() override;
-    void TextChanged() override;
+    void GetRules(TEditRules& Rules) const override;
 
 private:
     std::unique_ptr<TRichEditStrings> FLines;
     bool FPlainText = false;
-    bool FWordWrap = true;
-    TMemo::TScrollStyle FScrollBars = ssNone;
-    bool FHideSelection = true;
-    bool FWantTabs = false;
-    bool FReadOnly = false;
 };
 
 class TStatusBar;

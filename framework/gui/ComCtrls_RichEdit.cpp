@@ -1,10 +1,10 @@
 // TRichEdit and its lines (ComCtrls.h).
 #include "framework/core/Exceptions.h"
 #include "framework/gui/ComCtrls.h"
-#include "framework/gui/ExtCtrls.h"
 #include "framework/gui/Printers.h"
 #include "framework/gui/RtfReader.h"
 #include "framework/gui/RtfWriter.h"
+#include "framework/gui/TextView.h"
 
 #include <fstream>
 #include <functional>
@@ -160,31 +160,17 @@ void TRichEditStrings::SaveToFile(const String& FileName) const
 }
 
 TRichEdit::TRichEdit(TComponent* AOwner)
-    : TCustomControl(AOwner), FLines(std::make_unique<TRichEditStrings>(this))
+    : TCustomMemo(AOwner), FLines(std::make_unique<TRichEditStrings>(this))
 {
-    SetBounds(0, 0, 185, 89);
-    SetTabStop(true);
-    SetColor(clWindow);
 }
 
 TRichEdit::~TRichEdit() = default;
 
-void TRichEdit::SetWordWrap(bool Value)
+void TRichEdit::GetRules(TEditRules& Rules) const
 {
-    FWordWrap = Value;
-    Invalidate();
-}
-
-void TRichEdit::SetScrollBars(TMemo::TScrollStyle Value)
-{
-    FScrollBars = Value;
-    Invalidate();
-}
-
-void TRichEdit::TextChanged()
-{
-    TCustomControl::TextChanged();
-    if (OnChange) OnChange(this);
+    TCustomMemo::GetRules(Rules);
+    // Typed lines follow a file's CR LF; a lone CR is no line for the editor, so LF stays there.
+    if (BreakOf(Text()) == "\r\n") Rules.LineBreak = "\r\n";
 }
 
 void TRichEdit::Print(const String& Caption)
@@ -212,22 +198,6 @@ void TRichEdit::Print(const String& Caption)
         throw;
     }
     p.EndDoc();
-}
-
-void TRichEdit::Paint()
-{
-    TCanvas* c = Canvas();
-    TRect r = ClientRect();
-    c->Brush()->SetStyle(bsSolid);
-    c->Brush()->SetColor(Color());
-    c->FillRect(r);
-    Frame3D(c, r, clBtnShadow, clBtnHighlight, 1);
-    c->Brush()->SetStyle(bsClear);
-    c->Font()->Assign(Font());
-    r.Left += 1;
-    String shown = Text();
-    std::erase(shown, '\r');
-    c->DrawText(shown, r, DT_LEFT | DT_NOPREFIX | DT_EXPANDTABS | (FWordWrap ? DT_WORDBREAK : 0));
 }
 
 QEL_REGISTER_CLASS(TRichEdit);

@@ -214,34 +214,16 @@ private:
 
 struct TPaintedScrollBar;
 
-// The text of a memo is its lines joined with line breaks; Lines and Text follow each other.
-class QEL_GUI_EXPORT TMemo : public TCustomEdit {
+// The multi-line edit: wrapping, painted scroll bars, the wheel and Return; where its lines come
+// from is the subclass's (TMemo keeps a string list, TRichEdit in ComCtrls.h reads its text).
+class QEL_GUI_EXPORT TCustomMemo : public TCustomEdit {
     Q_OBJECT
 public:
     enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
     Q_ENUM(TScrollStyle)
 
-private:
-    Q_PROPERTY(String Caption READ Caption WRITE SetCaption STORED false)
-    Q_PROPERTY(qel::TStrings* Lines READ Lines)
-    Q_PROPERTY(bool WordWrap READ WordWrap WRITE SetWordWrap)
-    Q_PROPERTY(TScrollStyle ScrollBars READ ScrollBars WRITE SetScrollBars)
-    Q_PROPERTY(bool ReadOnly READ ReadOnly WRITE SetReadOnly)
-    Q_PROPERTY(bool WantTabs READ WantTabs WRITE SetWantTabs)
-    Q_PROPERTY(bool WantReturns READ WantReturns WRITE SetWantReturns)
-    Q_CLASSINFO("default:WordWrap", "true")
-    Q_CLASSINFO("default:ScrollBars", "ssNone")
-    Q_CLASSINFO("default:ReadOnly", "false")
-    Q_CLASSINFO("default:WantTabs", "false")
-    Q_CLASSINFO("default:WantReturns", "true")
-    Q_CLASSINFO("default:TabStop", "true")
-    Q_CLASSINFO("default:Color", "-2147483643")  // clWindow
+    explicit TCustomMemo(TComponent* AOwner);
 
-public:
-    Q_INVOKABLE explicit TMemo(TComponent* AOwner);
-    ~TMemo() override;
-
-    TStrings* Lines() const;
     bool WordWrap() const { return FWordWrap; }
     void SetWordWrap(bool Value);
     TScrollStyle ScrollBars() const { return FScrollBars; }
@@ -266,7 +248,6 @@ public:
 protected:
     void Paint() override;
     void KeyDown(uint16_t& Key, TShiftState Shift) override;
-    void TextChanged() override;
     void MouseDown(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y) override;
     void MouseMove(TShiftState Shift, int32_t X, int32_t Y) override;
     void MouseUp(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y) override;
@@ -276,14 +257,11 @@ protected:
     TRect TextArea() override;
 
 private:
-    void LinesChanged();
     bool ShowsVert() const { return FScrollBars == ssVertical || FScrollBars == ssBoth; }
     bool ShowsHorz() const { return FScrollBars == ssHorizontal || FScrollBars == ssBoth; }
     TRect InnerRect() const;  // inside the frame
     void ScrollBy(bool Vertical, int32_t Delta);
     void ScrollTo(bool Vertical, int32_t Position);
-    std::unique_ptr<TStringList> FLines;
-    bool FSyncing = false;
     bool FWordWrap = true;
     TScrollStyle FScrollBars = ssNone;
     bool FReadOnly = false;
@@ -292,7 +270,40 @@ private:
     int FThumbDrag = 0;  // 1 vertical, 2 horizontal thumb held
     int32_t FThumbGrab = 0;  // where in the thumb it was taken
 };
-using enum TMemo::TScrollStyle;
+
+// The text of a memo is its lines joined with line breaks; Lines and Text follow each other.
+class QEL_GUI_EXPORT TMemo : public TCustomMemo {
+    Q_OBJECT
+    Q_PROPERTY(String Caption READ Caption WRITE SetCaption STORED false)
+    Q_PROPERTY(qel::TStrings* Lines READ Lines)
+    Q_PROPERTY(bool WordWrap READ WordWrap WRITE SetWordWrap)
+    Q_PROPERTY(qel::TCustomMemo::TScrollStyle ScrollBars READ ScrollBars WRITE SetScrollBars)
+    Q_PROPERTY(bool ReadOnly READ ReadOnly WRITE SetReadOnly)
+    Q_PROPERTY(bool WantTabs READ WantTabs WRITE SetWantTabs)
+    Q_PROPERTY(bool WantReturns READ WantReturns WRITE SetWantReturns)
+    Q_CLASSINFO("default:WordWrap", "true")
+    Q_CLASSINFO("default:ScrollBars", "ssNone")
+    Q_CLASSINFO("default:ReadOnly", "false")
+    Q_CLASSINFO("default:WantTabs", "false")
+    Q_CLASSINFO("default:WantReturns", "true")
+    Q_CLASSINFO("default:TabStop", "true")
+    Q_CLASSINFO("default:Color", "-2147483643")  // clWindow
+
+public:
+    Q_INVOKABLE explicit TMemo(TComponent* AOwner);
+    ~TMemo() override;
+
+    TStrings* Lines() const;
+
+protected:
+    void TextChanged() override;
+
+private:
+    void LinesChanged();
+    std::unique_ptr<TStringList> FLines;
+    bool FSyncing = false;
+};
+using enum TCustomMemo::TScrollStyle;
 
 // Owner-draw state of a list item or a grid cell.
 enum TOwnerDrawStateItem { odSelected, odGrayed, odDisabled, odChecked, odFocused, odDefault };

@@ -1,4 +1,5 @@
-// TMemo (StdCtrls.h): the multi-line edit with its painted scroll bars.
+// TCustomMemo and TMemo (StdCtrls.h): the multi-line edit with its painted scroll bars, and the
+// memo whose lines are a string list.
 #include "framework/gui/StdCtrls.h"
 
 #include "framework/gui/PaintedScrollBar.h"
@@ -14,20 +15,15 @@ constexpr int32_t HorzLineStep = 8;  // pixels an arrow click scrolls sideways
 
 }  // namespace
 
-TMemo::TMemo(TComponent* AOwner) : TCustomEdit(AOwner), FLines(std::make_unique<TStringList>())
+TCustomMemo::TCustomMemo(TComponent* AOwner) : TCustomEdit(AOwner)
 {
     SetBounds(0, 0, 185, 89);
     SetTabStop(true);
     SetColor(clWindow);
     View().WordWrap = true;
-    FLines->OnChange = [this](TObject*) { LinesChanged(); };
 }
 
-TMemo::~TMemo() { FLines->OnChange = nullptr; }
-
-TStrings* TMemo::Lines() const { return FLines.get(); }
-
-void TMemo::SetWordWrap(bool Value)
+void TCustomMemo::SetWordWrap(bool Value)
 {
     FWordWrap = Value;
     // A horizontal scroll bar means long lines run on, as the classic memo does.
@@ -35,48 +31,48 @@ void TMemo::SetWordWrap(bool Value)
     Invalidate();
 }
 
-void TMemo::SetScrollBars(TScrollStyle Value)
+void TCustomMemo::SetScrollBars(TScrollStyle Value)
 {
     FScrollBars = Value;
     View().WordWrap = FWordWrap && !ShowsHorz();
     Invalidate();
 }
 
-int32_t TMemo::TopLine()
+int32_t TCustomMemo::TopLine()
 {
     PrepareView();
     return View().TopLine;
 }
 
-void TMemo::SetTopLine(int32_t Value) { ScrollTo(true, Value); }
+void TCustomMemo::SetTopLine(int32_t Value) { ScrollTo(true, Value); }
 
-int32_t TMemo::ScrollLeft()
+int32_t TCustomMemo::ScrollLeft()
 {
     PrepareView();
     return View().LeftPx;
 }
 
-void TMemo::SetScrollLeft(int32_t Value) { ScrollTo(false, Value); }
+void TCustomMemo::SetScrollLeft(int32_t Value) { ScrollTo(false, Value); }
 
-int32_t TMemo::VisibleLineCount()
+int32_t TCustomMemo::VisibleLineCount()
 {
     PrepareView();
     return View().VisibleLines();
 }
 
-int32_t TMemo::LineCount()
+int32_t TCustomMemo::LineCount()
 {
     PrepareView();
     return static_cast<int32_t>(View().Lines().size());
 }
 
-TRect TMemo::InnerRect() const
+TRect TCustomMemo::InnerRect() const
 {
     TRect r = ClientRect();
     return TRect{r.Left + 2, r.Top + 2, std::max(r.Left + 2, r.Right - 2), std::max(r.Top + 2, r.Bottom - 2)};
 }
 
-TRect TMemo::TextArea()
+TRect TCustomMemo::TextArea()
 {
     TRect r = InnerRect();
     if (ShowsVert()) r.Right = std::max(r.Left, r.Right - TPaintedScrollBar::Thickness);
@@ -85,7 +81,7 @@ TRect TMemo::TextArea()
     return r;
 }
 
-TPaintedScrollBar TMemo::VertScrollBar()
+TPaintedScrollBar TCustomMemo::VertScrollBar()
 {
     PrepareView();
     TPaintedScrollBar b;
@@ -100,7 +96,7 @@ TPaintedScrollBar TMemo::VertScrollBar()
     return b;
 }
 
-TPaintedScrollBar TMemo::HorzScrollBar()
+TPaintedScrollBar TCustomMemo::HorzScrollBar()
 {
     PrepareView();
     TPaintedScrollBar b;
@@ -115,7 +111,7 @@ TPaintedScrollBar TMemo::HorzScrollBar()
     return b;
 }
 
-void TMemo::ScrollTo(bool Vertical, int32_t Position)
+void TCustomMemo::ScrollTo(bool Vertical, int32_t Position)
 {
     PrepareView();
     (Vertical ? View().TopLine : View().LeftPx) = Position;
@@ -123,40 +119,20 @@ void TMemo::ScrollTo(bool Vertical, int32_t Position)
     Invalidate();
 }
 
-void TMemo::ScrollBy(bool Vertical, int32_t Delta)
+void TCustomMemo::ScrollBy(bool Vertical, int32_t Delta)
 {
     PrepareView();
     ScrollTo(Vertical, (Vertical ? View().TopLine : View().LeftPx) + Delta);
 }
 
-void TMemo::LinesChanged()
-{
-    if (FSyncing) return;
-    String t;
-    for (int i = 0; i < FLines->Count(); ++i) t += (i ? "\n" : "") + FLines->Get(i);
-    FSyncing = true;
-    SetText(t);
-    FSyncing = false;
-}
-
-void TMemo::TextChanged()
-{
-    if (!FSyncing) {
-        FSyncing = true;
-        FLines->SetText(Text());
-        FSyncing = false;
-    }
-    TCustomEdit::TextChanged();
-}
-
-void TMemo::KeyDown(uint16_t& Key, TShiftState Shift)
+void TCustomMemo::KeyDown(uint16_t& Key, TShiftState Shift)
 {
     TCustomEdit::KeyDown(Key, Shift);
     // A memo keeps Enter for new lines, so a Default button does not see it.
     if (Key == VK_RETURN && FWantReturns) Key = 0;
 }
 
-void TMemo::MouseDown(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y)
+void TCustomMemo::MouseDown(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y)
 {
     const TPaintedScrollBar bars[] = {VertScrollBar(), HorzScrollBar()};
     for (const TPaintedScrollBar& b : bars) {
@@ -183,7 +159,7 @@ void TMemo::MouseDown(TMouseButton Button, TShiftState Shift, int32_t X, int32_t
     TCustomEdit::MouseDown(Button, Shift, X, Y);
 }
 
-void TMemo::MouseMove(TShiftState Shift, int32_t X, int32_t Y)
+void TCustomMemo::MouseMove(TShiftState Shift, int32_t X, int32_t Y)
 {
     if (FThumbDrag == 0) return TCustomEdit::MouseMove(Shift, X, Y);
     TCustomControl::MouseMove(Shift, X, Y);
@@ -193,20 +169,20 @@ void TMemo::MouseMove(TShiftState Shift, int32_t X, int32_t Y)
     ScrollTo(vertical, b.PositionForThumb(along - FThumbGrab));
 }
 
-void TMemo::MouseUp(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y)
+void TCustomMemo::MouseUp(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y)
 {
     if (Button == mbLeft) FThumbDrag = 0;
     TCustomEdit::MouseUp(Button, Shift, X, Y);
 }
 
-bool TMemo::DoMouseWheel(TShiftState, int32_t WheelDelta, int32_t, int32_t)
+bool TCustomMemo::DoMouseWheel(TShiftState, int32_t WheelDelta, int32_t, int32_t)
 {
     // Three lines a notch, as the desktop's default.
     ScrollBy(true, -WheelDelta * 3 / 120);
     return true;
 }
 
-void TMemo::GetRules(TEditRules& Rules) const
+void TCustomMemo::GetRules(TEditRules& Rules) const
 {
     Rules.ReadOnly = FReadOnly;
     Rules.MultiLine = true;
@@ -214,7 +190,7 @@ void TMemo::GetRules(TEditRules& Rules) const
     Rules.WantTabs = FWantTabs;
 }
 
-void TMemo::Paint()
+void TCustomMemo::Paint()
 {
     TCanvas* c = Canvas();
     TRect r = ClientRect();
@@ -228,6 +204,35 @@ void TMemo::Paint()
         c->Brush()->SetColor(clBtnFace);
         c->FillRect(TRect{in.Right - TPaintedScrollBar::Thickness, in.Bottom - TPaintedScrollBar::Thickness, in.Right, in.Bottom});
     }
+}
+
+TMemo::TMemo(TComponent* AOwner) : TCustomMemo(AOwner), FLines(std::make_unique<TStringList>())
+{
+    FLines->OnChange = [this](TObject*) { LinesChanged(); };
+}
+
+TMemo::~TMemo() { FLines->OnChange = nullptr; }
+
+TStrings* TMemo::Lines() const { return FLines.get(); }
+
+void TMemo::LinesChanged()
+{
+    if (FSyncing) return;
+    String t;
+    for (int i = 0; i < FLines->Count(); ++i) t += (i ? "\n" : "") + FLines->Get(i);
+    FSyncing = true;
+    SetText(t);
+    FSyncing = false;
+}
+
+void TMemo::TextChanged()
+{
+    if (!FSyncing) {
+        FSyncing = true;
+        FLines->SetText(Text());
+        FSyncing = false;
+    }
+    TCustomMemo::TextChanged();
 }
 
 QEL_REGISTER_CLASS(TMemo);

@@ -22,6 +22,7 @@ struct TEditRules {
     bool WantTabs = false;
     bool MayCopy = true;  // false for passwords
     int32_t MaxChars = 0;
+    String LineBreak = "\n";  // what Return and pasted lines put in, so a text keeps its convention
 };
 
 // The sunken two-pixel frame of edits and memos, filled; R shrinks to the inside.

@@ -67,7 +67,7 @@ bool TTextView::KeyPress(char Key, const TEditRules& R, bool& Changed)
     if (Key == '\b') return Changed = !R.ReadOnly && Editor.Backspace(), true;
     if (Key == '\r' || Key == '\n') {
         if (!R.MultiLine || !R.WantReturns) return false;
-        return Changed = !R.ReadOnly && Editor.Insert("\n"), true;
+        return Changed = !R.ReadOnly && Editor.Insert(R.LineBreak), true;
     }
     if (static_cast<unsigned char>(Key) < ' ' || Key == 0x7F) return false;  // control characters (Ctrl+letter)
     Changed = !R.ReadOnly && Editor.Insert(String(1, Key), R.MaxChars);
@@ -84,7 +84,7 @@ bool TTextView::TextInput(const String& Utf8, const TEditRules& R, bool& Changed
         if (c == '\r' && i + 1 < Utf8.size() && Utf8[i + 1] == '\n') continue;
         const bool newLine = c == '\r' || c == '\n';
         if (newLine && !R.MultiLine) break;  // an edit takes the first line
-        if (newLine && R.WantReturns) s += '\n';
+        if (newLine && R.WantReturns) s += R.LineBreak;
         else if (c == '\t' && R.MultiLine && R.WantTabs) s += c;
         else if (static_cast<unsigned char>(c) >= ' ' && c != 0x7F) s += c;
     }
@@ -111,8 +111,11 @@ bool TTextView::Paste(const TEditRules& R)
     if (R.ReadOnly) return false;
     String s = Bridge::ClipboardText();
     if (!R.MultiLine) s = s.substr(0, std::min(s.find('\r'), s.find('\n')));  // an edit takes the first line
-    // A memo's text breaks lines with LF alone.
+    // A memo's text breaks lines with LF alone, unless the text already uses another break.
     for (size_t at = s.find("\r\n"); at != String::npos; at = s.find("\r\n", at)) s.erase(at, 1);
+    if (R.MultiLine && R.LineBreak != "\n")
+        for (size_t at = s.find('\n'); at != String::npos; at = s.find('\n', at + R.LineBreak.size()))
+            s.replace(at, 1, R.LineBreak);
     if (s.empty()) return false;
     return Editor.Insert(s, R.MaxChars);
 }
