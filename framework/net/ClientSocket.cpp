@@ -1,6 +1,7 @@
 #include "framework/net/ClientSocket.h"
 
 #include "framework/core/Platform.h"
+#include "framework/net/TlsSession.h"
 
 #include <arpa/inet.h>
 #include <netdb.h>
@@ -165,6 +166,7 @@ int TCustomWinSocket::RemotePort() const { return EndPoint(FHandle, ::getpeernam
 int TCustomWinSocket::ReceiveLength()
 {
     int n = 0;
+    if (FTls) return FHandle < 0 ? 0 : FTls->Pending();
     if (FHandle < 0 || ::ioctl(FHandle, FIONREAD, &n) < 0) return 0;
     return n;
 }
@@ -173,6 +175,12 @@ int TCustomWinSocket::SendBuf(const void* Buf, int Count)
 {
     if (FHandle < 0) {
         Error(eeSend, ENOTCONN, "send", false);
+        return -1;
+    }
+    if (FTls) {
+        int n = FTls->Write(Buf, std::max(Count, 0), FTlsWait);
+        if (n >= 0) return n;
+        if (n == TTlsSession::Failed) Error(eeSend, errno ? errno : EPIPE, "SSL_write", true);
         return -1;
     }
     // MSG_NOSIGNAL: a closed peer gives EPIPE here instead of killing the process.
@@ -189,20 +197,24 @@ int TCustomWinSocket::ReceiveBuf(void* Buf, int Count)
         return -1;
     }
     if (Count <= 0) return 0;  // recv of nothing also gives 0, which must not read as a close
-    ssize_t n = ::recv(FHandle, Buf, static_cast<size_t>(Count), 0);
+    short wait = 0;
+    ssize_t n = FTls ? FTls->Read(Buf, Count, wait) : ::recv(FHandle, Buf, static_cast<size_t>(Count), 0);
+    if (FTls && n == TTlsSession::Retry) return -1;
     if (n > 0) return static_cast<int>(n);
     if (n == 0) {
         FPeerClosed = true;
         Close();
         return 0;
     }
-    if (!WouldBlock(errno)) Error(eeReceive, errno, "recv", true);
+    if (FTls || !WouldBlock(errno)) Error(eeReceive, errno ? errno : EPROTO, FTls ? "SSL_read" : "recv", true);
     return -1;
 }
 
 void TCustomWinSocket::Close()
 {
     if (FHandle < 0) return;
+    if (FTls && !FPeerClosed) FTls->Shutdown();
+    FTls.reset();
     ::close(std::exchange(FHandle, -1));
     if (FClient) FClient->DoDisconnect();
 }
@@ -217,7 +229,26 @@ void TCustomWinSocket::Attach(int Handle, const String& RemoteHost)
 
 void TCustomWinSocket::CloseQuietly()
 {
+    FTls.reset();
     if (FHandle >= 0) ::close(std::exchange(FHandle, -1));
+}
+
+bool TCustomWinSocket::WaitReadable(int32_t TimeoutMs)
+{
+    const auto deadline = DeadlineAfter(TimeoutMs);
+    if (!FTls) return PollUntil(FHandle, POLLIN, deadline) > 0;
+    // Readiness of the socket is not readiness of TLS: a record may hold no data (a session
+    // ticket), and decrypted data may wait inside TLS with nothing left on the socket.
+    for (;;) {
+        short wait = POLLIN;
+        if (FTls->Readable(wait)) return true;
+        if (PollUntil(FHandle, wait, deadline) <= 0) return false;
+    }
+}
+
+bool TCustomWinSocket::WaitWritable(int32_t TimeoutMs)
+{
+    return PollUntil(FHandle, FTls && FTlsWait ? FTlsWait : POLLOUT, DeadlineAfter(TimeoutMs)) > 0;
 }
 
 void TCustomWinSocket::Error(TErrorEvent Kind, int ErrorCode, const char* Api, bool Fatal)
@@ -315,7 +346,7 @@ bool TWinSocketStream::WaitForData(int32_t Timeout)
 {
     if (!FSocket || !FSocket->Connected()) return false;
     // A hang-up or error counts as readable: the following Read reports it.
-    return PollUntil(FSocket->SocketHandle(), POLLIN, DeadlineAfter(Timeout)) > 0;
+    return FSocket->WaitReadable(Timeout);
 }
 
 int TWinSocketStream::Read(void* Buffer, int Count)
@@ -337,7 +368,7 @@ int TWinSocketStream::Write(const void* Buffer, int Count)
             done += n;
         } else if (!socket->Connected()) {
             break;  // the error has been reported and the connection closed
-        } else if (PollUntil(socket->SocketHandle(), POLLOUT, DeadlineAfter(FTimeOut)) <= 0) {
+        } else if (!socket->WaitWritable(FTimeOut)) {
             socket->Error(eeSend, ETIMEDOUT, "send", false);
             break;
         }

@@ -6,6 +6,7 @@
 #include "framework/core/Export.h"
 #include "framework/core/Component.h"
 #include "framework/core/Guarded.h"
+#include "framework/net/Tls.h"
 
 #include <functional>
 #include <memory>
@@ -22,6 +23,7 @@ constexpr int LookupErrorBase = 10000;
 
 class TClientSocket;
 class TCustomWinSocket;
+class TTlsSession;
 
 using TSocketNotifyEvent = std::function<void(TObject* Sender, TCustomWinSocket* Socket)>;
 using TSocketErrorEvent =
@@ -54,12 +56,23 @@ public:
 
     void Close();  // fires the disconnect notice once, only when it was connected
 
+    // Client TLS handshake on the open connection, within TimeOutMs; afterwards every read, write
+    // and wait goes through TLS. Throws ESocketError ("TLS handshake failed: ...", "certificate
+    // not trusted: ...", "certificate host name mismatch: expected <host>") and closes on failure.
+    void StartTls(const String& HostName, const TTlsOptions& Options, int32_t TimeOutMs);
+    bool Secure() const { return FTls != nullptr; }
+    String TlsProtocol() const;  // e.g. "TLSv1.3"; empty without TLS
+    String PeerSubject() const;  // e.g. "CN=localhost"; empty without TLS
+
 private:
     friend class TClientSocket;
     friend class TWinSocketStream;
 
     void Attach(int Handle, const String& RemoteHost);
     void CloseQuietly();
+    // The stream's waits: readable means data (TLS: decrypted data) or a close to report.
+    bool WaitReadable(int32_t TimeoutMs);
+    bool WaitWritable(int32_t TimeoutMs);
     // Fires the error notice; a fatal error then closes the connection. Raises ESocketError
     // unless the handler zeroed the code.
     void Error(TErrorEvent Kind, int ErrorCode, const char* Api, bool Fatal);
@@ -68,6 +81,8 @@ private:
     int FHandle = -1;
     bool FPeerClosed = false;
     String FRemoteHost;
+    std::unique_ptr<TTlsSession> FTls;
+    short FTlsWait = 0;  // what a TLS write that moved nothing waits for
 };
 
 class QEL_FRAMEWORK_EXPORT TClientSocket : public TComponent {

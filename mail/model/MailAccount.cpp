@@ -38,6 +38,22 @@ void TQELMailAccount::Assign(TPersistent* Source)
     SMTPServer = src->SMTPServer;
     DeleteOffServer = src->DeleteOffServer;
     HeaderOnly = src->HeaderOnly;
+    SMTPSecurity = src->SMTPSecurity;
+    SMTPAuthUser = src->SMTPAuthUser;
+    Pop3Security = src->Pop3Security;
+    VerifyCertificate = src->VerifyCertificate;
+    CAFile = src->CAFile;
+    PinnedCertificate = src->PinnedCertificate;
+    Pop3NewOnly = src->Pop3NewOnly;
+}
+
+TTlsOptions TQELMailAccount::TlsOptions() const
+{
+    TTlsOptions options;
+    options.VerifyPeer = VerifyCertificate;
+    options.CAFile = CAFile;
+    options.PinnedSha256 = PinnedCertificate;
+    return options;
 }
 
 String TQELMailAccount::GetDisplayName() const

@@ -3,11 +3,24 @@
 #include "mail/MailExport.h"
 #include "mail/model/MailCollection.h"
 #include "mail/model/MailsComponent.h"
+#include "framework/net/Tls.h"
 
 namespace qel {
 
 class TQELAccountHolder;
 class TQELMailAccounts;
+
+// How an account's connection to a server is protected (its own namespace: form files store names).
+namespace QELMailSecurityKind {
+Q_NAMESPACE_EXPORT(QEL_MAIL_EXPORT)
+enum TQELMailSecurity { msNone, msStartTLS, msImplicitTLS };
+Q_ENUM_NS(TQELMailSecurity)
+}  // namespace QELMailSecurityKind
+
+using QELMailSecurityKind::TQELMailSecurity;
+using QELMailSecurityKind::msNone;
+using QELMailSecurityKind::msStartTLS;
+using QELMailSecurityKind::msImplicitTLS;
 
 using TQELPStep = int32_t;  // 1 to 100
 
@@ -30,6 +43,13 @@ class QEL_MAIL_EXPORT TQELMailAccount : public TCollectionItem {
     Q_PROPERTY(bool Default READ Default WRITE SetDefault)
     Q_PROPERTY(bool HeaderOnly MEMBER HeaderOnly)
     Q_PROPERTY(bool DeleteOffServer MEMBER DeleteOffServer)
+    Q_PROPERTY(qel::QELMailSecurityKind::TQELMailSecurity SMTPSecurity MEMBER SMTPSecurity)
+    Q_PROPERTY(String SMTPAuthUser MEMBER SMTPAuthUser)
+    Q_PROPERTY(qel::QELMailSecurityKind::TQELMailSecurity Pop3Security MEMBER Pop3Security)
+    Q_PROPERTY(bool VerifyCertificate MEMBER VerifyCertificate)
+    Q_PROPERTY(String CAFile MEMBER CAFile)
+    Q_PROPERTY(String PinnedCertificate MEMBER PinnedCertificate)
+    Q_PROPERTY(bool Pop3NewOnly MEMBER Pop3NewOnly)
     Q_CLASSINFO("default:Pop3Port", "110")
     Q_CLASSINFO("default:SMTPPort", "25")
     Q_CLASSINFO("default:TimeOut", "60")
@@ -37,11 +57,21 @@ class QEL_MAIL_EXPORT TQELMailAccount : public TCollectionItem {
     // Default has no storage default: every account stores its mark, so a later default survives loading.
     Q_CLASSINFO("default:HeaderOnly", "false")
     Q_CLASSINFO("default:DeleteOffServer", "false")
+    // The secure-mail settings are stored only when set, so older form files read and write unchanged.
+    Q_CLASSINFO("default:SMTPSecurity", "msNone")
+    Q_CLASSINFO("default:SMTPAuthUser", "")
+    Q_CLASSINFO("default:Pop3Security", "msNone")
+    Q_CLASSINFO("default:VerifyCertificate", "true")
+    Q_CLASSINFO("default:CAFile", "")
+    Q_CLASSINFO("default:PinnedCertificate", "")
+    Q_CLASSINFO("default:Pop3NewOnly", "false")
 public:
     // Collection must be a TQELMailAccounts owned by a TQELAccountHolder (EInvalidCast otherwise).
     Q_INVOKABLE explicit TQELMailAccount(TCollection* Collection);
 
     void Assign(TPersistent* Source) override;  // all but Default and ProgressStep
+    // How this account's servers are checked over TLS.
+    TTlsOptions TlsOptions() const;
     String GetDisplayName() const override;
     TQELAccountHolder* Holder() const { return FHolder; }
 
@@ -66,6 +96,13 @@ public:
     String FromMail;
     String SMTPServer;
     bool DeleteOffServer = false;
+    TQELMailSecurity SMTPSecurity = msNone;
+    String SMTPAuthUser;  // empty: no AUTH; else AUTH with this name and Password
+    TQELMailSecurity Pop3Security = msNone;
+    bool VerifyCertificate = true;
+    String CAFile;             // an extra CA (PEM) trusted for this account's servers
+    String PinnedCertificate;  // hex SHA-256 of a server certificate accepted without a CA
+    bool Pop3NewOnly = false;  // fetch only messages whose UIDL was not seen before
 
 private:
     TQELAccountHolder* FHolder = nullptr;

@@ -17,6 +17,8 @@ namespace qel {
 
 namespace {
 
+constexpr const char* TlsFailed = "TLS: ";
+
 // An account's time-out counts tenths of a second; a huge one must not overflow into a negative wait.
 int32_t WaitMilliseconds(int32_t TimeOut)
 {
@@ -150,6 +152,21 @@ void TQELMailHost::Quit()
     if (Aborted || QuitAccepted()) return;
     ReplyError = true;
     HandleServerResponse(LastStatus, WithNote(SessionEndNote(), LastStatus + " " + LastMessage), true);
+}
+
+bool TQELMailHost::StartTls(const TTlsOptions& Options)
+{
+    if (!SessionOpen()) return false;
+    // Bytes that came in clear after the server's go-ahead would pass for its words under TLS.
+    FUnreadFrom = FUnreadTo = 0;
+    try {
+        ClientSocket->Socket()->StartTls(ClientSocket->Host, Options, ClientSocket->ConnectTimeOut);
+    } catch (const ESocketError& e) {
+        ReplyError = true;
+        AbortSession("0", String(TlsFailed) + e.Message() + " (" + HostAndPort() + ")");
+        return false;
+    }
+    return true;
 }
 
 void TQELMailHost::DoConnect(TObject* Sender, TCustomWinSocket*)

@@ -90,6 +90,10 @@ protected:
     enum class TReplyEnd { Complete, Closed, Silent };
 
     void Notification(TComponent* AComponent, TOperation Operation) override;
+    // TLS on the open connection, checked as Account says: right after the connect (implicit TLS)
+    // or once the server has agreed to STARTTLS / STLS. A failure is the session's one error
+    // report ("TLS: ..."); false then.
+    bool StartTls(const TTlsOptions& Options);
     // Creates the session's blocking client socket with its notices wired to this host.
     void CreateClientSocket();
     void ReleaseClientSocket();

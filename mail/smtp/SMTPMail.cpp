@@ -63,6 +63,11 @@ void TQELSMTPMail::StartDialogue()
 {
     FAccepted = 0;
     if (!Connected) return;  // a failed open has been reported
+    TLogin login;
+    if (CurrentAccount)
+        login = {CurrentAccount->SMTPSecurity, CurrentAccount->SMTPAuthUser, CurrentAccount->Password,
+                 CurrentAccount->TlsOptions()};
+    if (login.Security == msImplicitTLS && !StartTls(login.Tls)) return;
     // S: 220 mail.example ready   (or S: 421 / 554: no service); other replies before it are passed over
     do GetSocketText();
     while (!Aborted && LastStatus != "220" && LastStatus != "421" && LastStatus != "554");
@@ -72,6 +77,14 @@ void TQELSMTPMail::StartDialogue()
         HandleError(eeConnect);
         return;
     }
+    if (login.Secure())
+        SecureOpening(login);
+    else
+        Hello();
+}
+
+void TQELSMTPMail::Hello()
+{
     // C: HELO myhost  S: 250 mail.example
     SendSocketText(SmtpProtocol::Helo(ClientSocket->Socket()->LocalHost()));
     // 220 answers nothing but the connection: a greeting sent twice is passed over here.
@@ -156,6 +169,7 @@ bool TQELSMTPMail::Expect(const char* Status, TErrorEvent OnFailure)
 
 String TQELSMTPMail::StepOf(const String& Sent) const
 {
+    if (FSendingSecret) return {};
     // Between DATA and the end of text everything sent is message text, whatever it looks like.
     const String& step = CurrentStep();
     if (Sent != SmtpProtocol::EndOfText() && (step == "DATA" || step == QELMailStr::MessageTextStep))

@@ -1,5 +1,7 @@
 #pragma once
 // TQELSMTPMail: sends the messages of its collection through the default account's SMTP server.
+// SMTPMail_Compose.cpp and SMTPMail_Encode.cpp make the text; SMTPMail_Secure.cpp opens a session
+// with EHLO, STARTTLS or implicit TLS, and AUTH.
 #include "mail/MailExport.h"
 #include "mail/session/MailHost.h"
 
@@ -52,7 +54,8 @@ public:
     TNotifyEvent OnEncodeend;
 
 protected:
-    // S: 220 greeting (421 or 554: no service), then HELO.
+    // S: 220 greeting (421 or 554: no service), then HELO; with the account's SMTPSecurity or
+    // SMTPAuthUser set, TLS and EHLO / STARTTLS / AUTH instead (SMTPMail_Secure.cpp).
     void StartDialogue() override;
     bool QuitAccepted() const override { return LastStatus == "221"; }
     String StepOf(const String& Sent) const override;
@@ -66,6 +69,23 @@ protected:
 
 private:
     bool Expect(const char* Status, TErrorEvent OnFailure);  // sets ReplyError; reports when wrong
+    void Hello();  // C: HELO, S: 250
+    // The opening of a secure session; each failure is reported and ends the session.
+    // The account's settings, taken when the session starts: a handler may free the account.
+    struct TLogin {
+        TQELMailSecurity Security = msNone;
+        String User;  // empty: no AUTH
+        String Password;
+        TTlsOptions Tls;
+        bool Secure() const { return Security != msNone || !User.empty(); }
+    };
+    void SecureOpening(const TLogin& Login);
+    bool Extended(const TLogin& Login, std::vector<String>& Extensions);  // EHLO; HELO when refused and nothing needs it
+    bool Authenticate(const TLogin& Login, const std::vector<String>& Extensions);
+    bool Refuse(const TLogin& Login, const String& Status, const String& Text);  // the report; false
+    void SendSecret(const String& Line);  // a credential: never a step of the reports
+
+    bool FSendingSecret = false;
     bool SendRecipients(const std::vector<String>& Recipients);  // RCPT TO for each
     bool SendText(const TQELComposedText& Text);
     std::unique_ptr<TQELComposedText> ComposeMessage(TQELMessage* Message);  // nullptr: aborted, or the message freed

@@ -1,6 +1,7 @@
 #include "mail/smtp/SmtpProtocol.h"
 
 #include "framework/core/SysUtils.h"
+#include "mail/codec/Base64Encoder.h"
 #include "mail/model/MailStrings.h"
 
 #include <algorithm>
@@ -40,6 +41,29 @@ String Command(const char* Verb, const String& Argument, const char* Close = "")
     return out;
 }
 
+String Base64(const String& Text)
+{
+    const auto* data = reinterpret_cast<const uint8_t*>(Text.data());
+    const size_t groups = Text.size() / 3;
+    String out((Text.size() + 2) / 3 * 4, '=');
+    char* end = TBase64LineEncoder::EncodeGroups(data, groups, out.data());
+    if (Text.size() % 3) TBase64LineEncoder::EncodePadded(data + groups * 3, Text.size() % 3, end);
+    return out;
+}
+
+// The words of a line, split at spaces and tabs.
+std::vector<String> Words(const String& Line)
+{
+    std::vector<String> words;
+    size_t pos = 0;
+    while ((pos = Line.find_first_not_of(" \t", pos)) != String::npos) {
+        const size_t end = std::min(Line.find_first_of(" \t", pos), Line.size());
+        words.push_back(Line.substr(pos, end - pos));
+        pos = end;
+    }
+    return words;
+}
+
 String Bracketed(const String& S)
 {
     String out(1, '<');
@@ -55,6 +79,18 @@ String MailFrom(const String& Address) { return Command("MAIL FROM:<", Address, 
 String RcptTo(const String& Recipient) { return Command("RCPT TO:", Recipient); }
 String Data() { return String("DATA") + CRLF; }
 String Quit() { return String("QUIT") + CRLF; }
+String Ehlo(const String& LocalHost) { return Command("EHLO ", LocalHost); }
+String StartTls() { return String("STARTTLS") + CRLF; }
+String AuthPlain(const String& User, const String& Password)
+{
+    String credentials(1, '\0');
+    credentials += User;
+    credentials += '\0';
+    credentials += Password;
+    return Command("AUTH PLAIN ", Base64(credentials));
+}
+String AuthLogin() { return String("AUTH LOGIN") + CRLF; }
+String AuthLoginAnswer(const String& Text) { return Command("", Base64(Text)); }
 String TextLine(const String& Line)
 {
     // A break inside an entry starts a line of its own (the composition's CR LF entry gives two
@@ -104,7 +140,48 @@ String CommandName(const String& Line)
     const String command = Line.substr(0, std::min(FindLineBreak(Line, 0), Line.size()));
     const size_t colon = command.find(':');
     if (colon != String::npos) return Trim(command.substr(0, colon));  // MAIL FROM:<...>, RCPT TO:<...>
-    return command.substr(0, command.find(' '));
+    // AUTH names its mechanism; what follows it is a credential.
+    const size_t end = command.rfind("AUTH ", 0) == 0 ? command.find(' ', 5) : command.find(' ');
+    return command.substr(0, end);
+}
+
+std::vector<String> EhloExtensions(const String& ReplyText)
+{
+    std::vector<String> extensions;
+    size_t pos = 0;
+    for (bool first = true; pos < ReplyText.size(); first = false) {
+        const size_t end = std::min(FindLineBreak(ReplyText, pos), ReplyText.size());
+        if (!first && end - pos > 4) extensions.push_back(UpperCase(Trim(ReplyText.substr(pos + 4, end - pos - 4))));
+        pos = ReplyText.find('\n', end);
+        pos = pos == String::npos ? ReplyText.size() : pos + 1;
+    }
+    return extensions;
+}
+
+bool Offers(const std::vector<String>& Extensions, const String& Keyword)
+{
+    return std::any_of(Extensions.begin(), Extensions.end(), [&](const String& E) {
+        const std::vector<String> words = Words(E);
+        return !words.empty() && words[0] == Keyword;
+    });
+}
+
+std::vector<String> AuthMechanisms(const std::vector<String>& Extensions)
+{
+    std::vector<String> mechanisms;
+    for (const String& extension : Extensions) {
+        std::vector<String> words = Words(extension);
+        if (words.empty()) continue;
+        if (words[0].rfind("AUTH=", 0) == 0)
+            words[0].erase(0, 5);  // "AUTH=LOGIN": servers of old
+        else if (words[0] == "AUTH")
+            words[0].clear();
+        else
+            continue;
+        for (String& w : words)
+            if (!w.empty()) mechanisms.push_back(std::move(w));
+    }
+    return mechanisms;
 }
 
 bool TReplyAssembler::Feed(std::string_view Bytes)

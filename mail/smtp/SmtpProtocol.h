@@ -19,16 +19,30 @@ String MailFrom(const String& Address);  // MAIL FROM:<address>
 String RcptTo(const String& Recipient);  // RCPT TO:recipient (the recipient carries its brackets)
 String Data();                           // DATA
 String Quit();                           // QUIT
+String Ehlo(const String& LocalHost);    // EHLO host
+String StartTls();                       // STARTTLS
+// AUTH PLAIN with the initial response base64("\0user\0password"); the whole line is secret.
+String AuthPlain(const String& User, const String& Password);
+String AuthLogin();                      // AUTH LOGIN
+String AuthLoginAnswer(const String& Text);  // base64(text): the user, then the password, to 334
 String TextLine(const String& Line);     // one line of the message text
 String EndOfText();                      // CR LF . CR LF: ends the text after its last line
 
 // The name of the command a line starts, for reports: "MAIL FROM", "RCPT TO", "HELO", "DATA",
-// "QUIT", "end of text"; arguments (addresses) are left out.
+// "QUIT", "end of text", "AUTH PLAIN"; arguments (addresses, credentials) are left out.
 String CommandName(const String& Line);
 
 // The RCPT arguments of a SendTo text: its ";"-separated elements, trimmed and each in angle
 // brackets; a trailing ";" adds nothing. An empty SendTo gives one empty argument.
 std::vector<String> SplitRecipients(const String& SendTo);
+
+// The service extensions of an EHLO reply: its lines after the first, without the status,
+// upper-cased ("STARTTLS", "AUTH PLAIN LOGIN", "SIZE 1000").
+std::vector<String> EhloExtensions(const String& ReplyText);
+// Whether Extensions hold Keyword, alone or with parameters.
+bool Offers(const std::vector<String>& Extensions, const String& Keyword);
+// The SASL mechanisms of the AUTH extension (also the old "AUTH=" form).
+std::vector<String> AuthMechanisms(const std::vector<String>& Extensions);
 
 // Collects one reply from the bytes as they arrive, its lines split as a string list splits text.
 // The reply is complete once a line (ended by LF) arrives that is not a continuation line

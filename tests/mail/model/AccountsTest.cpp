@@ -208,3 +208,90 @@ TEST(AccountsTest, CopyingIntoAHolderWithAccountsEndsAsARefill)
     source.SetQELMailAccounts(empty.Accounts());
     EXPECT_EQ(source.Accounts()->Count(), 0);
 }
+
+// ---------------------------------------------------------------- secure-mail settings
+
+namespace {
+
+void FillSecure(TQELMailAccount* A)
+{
+    A->SMTPSecurity = msStartTLS;
+    A->SMTPAuthUser = "alice";
+    A->Pop3Security = msImplicitTLS;
+    A->VerifyCertificate = false;
+    A->CAFile = "/etc/qel/ca.pem";
+    A->PinnedCertificate = "AB:CD";
+    A->Pop3NewOnly = true;
+}
+
+void ExpectSecure(const TQELMailAccount* A)
+{
+    EXPECT_EQ(A->SMTPSecurity, msStartTLS);
+    EXPECT_EQ(A->SMTPAuthUser, "alice");
+    EXPECT_EQ(A->Pop3Security, msImplicitTLS);
+    EXPECT_FALSE(A->VerifyCertificate);
+    EXPECT_EQ(A->CAFile, "/etc/qel/ca.pem");
+    EXPECT_EQ(A->PinnedCertificate, "AB:CD");
+    EXPECT_TRUE(A->Pop3NewOnly);
+}
+
+}  // namespace
+
+TEST(AccountsTest, SecureSettingsAtTheirDefaultsLeaveTheFormTextAsBefore)
+{
+    TComponent form(nullptr);
+    form.SetName("Form1");
+    auto* holder = new TQELAccountHolder(&form);
+    holder->SetName("Holder1");
+    TQELMailAccount* account = holder->Accounts()->Add();
+    EXPECT_EQ(account->SMTPSecurity, msNone);
+    EXPECT_EQ(account->Pop3Security, msNone);
+    EXPECT_TRUE(account->VerifyCertificate);
+    EXPECT_FALSE(account->Pop3NewOnly);
+    // The text as it was before these settings existed.
+    EXPECT_EQ(ComponentToText(&form), R"({
+    "qelform": 1,
+    "root": {
+        "class": "TComponent",
+        "components": [
+            {
+                "class": "TQELAccountHolder",
+                "name": "Holder1",
+                "properties": {
+                    "Accounts": [
+                        {
+                            "Default": true,
+                            "ProgressStep": 0
+                        }
+                    ]
+                }
+            }
+        ],
+        "name": "Form1"
+    }
+}
+)");
+}
+
+TEST(AccountsTest, SecureSettingsAreStoredByNameLoadedAndCopied)
+{
+    TComponent form(nullptr);
+    form.SetName("Form1");
+    auto* holder = new TQELAccountHolder(&form);
+    holder->SetName("Holder1");
+    FillSecure(holder->Accounts()->Add());
+    const String text = ComponentToText(&form);
+    EXPECT_NE(text.find(R"("SMTPSecurity": "msStartTLS")"), String::npos) << text;
+    EXPECT_NE(text.find(R"("Pop3Security": "msImplicitTLS")"), String::npos) << text;
+
+    TComponent loaded(nullptr);
+    TextToComponent(text, &loaded);
+    auto* copy = dynamic_cast<TQELAccountHolder*>(loaded.FindComponent("Holder1"));
+    ASSERT_TRUE(copy);
+    ASSERT_EQ(copy->Accounts()->Count(), 1);
+    ExpectSecure(copy->Accounts()->Items(0));
+
+    TQELAccountHolder other(nullptr);
+    other.Accounts()->Add()->Assign(copy->Accounts()->Items(0));
+    ExpectSecure(other.Accounts()->Items(0));
+}

@@ -170,3 +170,41 @@ TEST(SmtpProtocol, EndlessReplyKeepsBoundedText)
     EXPECT_EQ(reply.Status(), "250");
     EXPECT_EQ(reply.Message(), "done");
 }
+
+// ---------------------------------------------------------------- EHLO, STARTTLS, AUTH
+
+TEST(SmtpProtocol, SecureSessionBuildersWriteOneExactLine)
+{
+    EXPECT_EQ(Ehlo("mybox"), "EHLO mybox\r\n");
+    EXPECT_EQ(Ehlo("my\r\nbox"), "EHLO mybox\r\n");
+    EXPECT_EQ(StartTls(), "STARTTLS\r\n");
+    EXPECT_EQ(AuthPlain("alice", "s3cret"), "AUTH PLAIN AGFsaWNlAHMzY3JldA==\r\n");
+    EXPECT_EQ(AuthPlain("ab", "cd"), "AUTH PLAIN AGFiAGNk\r\n");  // no padding
+    EXPECT_EQ(AuthLogin(), "AUTH LOGIN\r\n");
+    EXPECT_EQ(AuthLoginAnswer("alice"), "YWxpY2U=\r\n");
+    EXPECT_EQ(AuthLoginAnswer("s3cret"), "czNjcmV0\r\n");
+    EXPECT_EQ(AuthLoginAnswer(""), "\r\n");
+}
+
+TEST(SmtpProtocol, AuthCommandNamesLeaveTheCredentialsOut)
+{
+    EXPECT_EQ(CommandName(AuthPlain("alice", "s3cret")), "AUTH PLAIN");
+    EXPECT_EQ(CommandName(AuthLogin()), "AUTH LOGIN");
+    EXPECT_EQ(CommandName(Ehlo("mybox")), "EHLO");
+    EXPECT_EQ(CommandName(StartTls()), "STARTTLS");
+}
+
+TEST(SmtpProtocol, EhloReplyGivesItsExtensionsAndMechanisms)
+{
+    const String reply = "250-mail.example greets you\r\n250-size 1000\r\n250-STARTTLS\r\n"
+                         "250-AUTH LOGIN  plain\r\n250-AUTH=CRAM-MD5\r\n250 8BITMIME\r\n";
+    const std::vector<String> ext = EhloExtensions(reply);
+    EXPECT_EQ(ext, (std::vector<String>{"SIZE 1000", "STARTTLS", "AUTH LOGIN  PLAIN", "AUTH=CRAM-MD5", "8BITMIME"}));
+    EXPECT_TRUE(Offers(ext, "STARTTLS"));
+    EXPECT_TRUE(Offers(ext, "SIZE"));
+    EXPECT_FALSE(Offers(ext, "START"));
+    EXPECT_FALSE(Offers(ext, "MAIL.EXAMPLE")) << "the greeting line is no extension";
+    EXPECT_EQ(AuthMechanisms(ext), (std::vector<String>{"LOGIN", "PLAIN", "CRAM-MD5"}));
+    EXPECT_TRUE(EhloExtensions("250 mail.example\r\n").empty());
+    EXPECT_TRUE(AuthMechanisms(EhloExtensions("250-x\n250 AUTHORITY YES\n")).empty());
+}
