@@ -84,6 +84,9 @@ public:
     String InReplyTo;
     String Date;
     int32_t MessageNumber = 0;
+    // The server's unique id of a retrieved message (POP3 UIDL); empty when none was asked for.
+    // A plain field: never written to a form file.
+    String UID;
     TQELMailAccount* Account = nullptr;  // not owned
 
 private:

@@ -38,6 +38,7 @@ TQELPOPMail::TQELPOPMail(TComponent* AOwner)
       ReceivedIds(std::make_unique<TStringList>()),
       DeletedNumbers(std::make_unique<TStringList>())
 {
+    FSeenUIDs->CaseSensitive = true;  // unique ids differ in letter case alone
 }
 
 TQELPOPMail::~TQELPOPMail() = default;
@@ -77,10 +78,17 @@ void TQELPOPMail::StartDialogue()
 {
     SessionState = Authorization;
     DeletedNumbers->Clear();  // a new session numbers the mailbox afresh
+    FUids.clear();
     if (!SessionOpen()) return;  // a failed open has been reported
+    const TQELMailSecurity security = CurrentAccount ? CurrentAccount->Pop3Security : msNone;
+    if (security == msImplicitTLS && !StartSecurity(true)) return;
     // S: +OK POP3 server ready
     GetSocketText();
-    if (ReplyError) HandleError(eeConnect);  // quiet when the reader has reported a lost greeting
+    if (ReplyError) {
+        HandleError(eeConnect);  // quiet when the reader has reported a lost greeting
+        return;
+    }
+    if (security == msStartTLS) StartSecurity(false);
 }
 
 String TQELPOPMail::GetSocketText()
@@ -134,11 +142,14 @@ uint16_t TQELPOPMail::Init()
 
 int32_t TQELPOPMail::RetrieveMessages()
 {
+    const bool newOnly = NewOnly();
+    if (newOnly && !ReadUniqueIds()) return 0;
     const uint16_t last = MessageCount;
     int32_t count = 0;
     for (uint32_t i = 1; i <= last; ++i) {
         const auto number = static_cast<uint16_t>(i);
         if (DeletedNumbers->IndexOf(IntToStr(number)) >= 0) continue;
+        if (newOnly && SeenBefore(number)) continue;  // neither read nor deleted
         const bool headerOnly = CurrentAccount && CurrentAccount->HeaderOnly;
         RetrieveMessage(number, headerOnly);
         // Only what the host was handed, or a true duplicate of what it holds, may go.

@@ -3,6 +3,9 @@
 #include "mail/MailExport.h"
 #include "mail/session/MailHost.h"
 
+#include <map>
+#include <unordered_set>
+
 namespace qel {
 
 // A piece of a retrieved message's text as the server sent it, dot-unstuffed.
@@ -10,6 +13,8 @@ using TQELOnRetrieveText = std::function<void(TObject* Sender, uint16_t Number, 
 // An attachment just made of a MIME part, with that part's header lines as they came (each ending
 // in CR LF, folded lines as sent): its name parameters neither decoded nor cleaned.
 using TQELOnPartHeader = std::function<void(TObject* Sender, TQELAttachment* Attachment, const String& Header)>;
+// Whether the message with the server's unique id Uid was seen before; Seen comes in false.
+using TQELOnCheckSeen = std::function<void(TObject* Sender, const String& Uid, bool& Seen)>;
 
 class QEL_MAIL_EXPORT TQELPOPMail : public TQELMailHost {
     Q_OBJECT
@@ -17,6 +22,8 @@ class QEL_MAIL_EXPORT TQELPOPMail : public TQELMailHost {
     Q_PROPERTY(TQELMessages* Messages READ Messages WRITE SetQELMessages STORED false)
     Q_PROPERTY(int32_t MaxMessageSize READ MaxMessageSize WRITE SetMaxMessageSize)
     Q_CLASSINFO("default:MaxMessageSize", "268435456")
+    // The host keeps the seen ids where it keeps its mail, not in a form file.
+    Q_PROPERTY(TStrings* SeenUIDs READ SeenUIDs WRITE SetSeenUIDs STORED false)
 public:
     Q_INVOKABLE explicit TQELPOPMail(TComponent* AOwner);
     ~TQELPOPMail() override;
@@ -27,11 +34,21 @@ public:
     int32_t MaxMessageSize() const { return FMaxMessageSize; }
     void SetMaxMessageSize(int32_t Value) { FMaxMessageSize = Value > 0 ? Value : DefaultMaxMessageSize; }
 
+    // With the account's Pop3NewOnly: the unique ids of the messages seen before, asked when no
+    // OnCheckSeen is assigned. The id of each message handed over (or a duplicate of one held) is
+    // added once AfterRetrieve has returned.
+    TStrings* SeenUIDs() const { return FSeenUIDs.get(); }
+    void SetSeenUIDs(TStrings* Value);
+
     bool Execute() override;
     String GetSocketText() override;
     bool Login();
     uint16_t Init();
+    // With the account's Pop3NewOnly it first asks UIDL and leaves out every message seen before.
     int32_t RetrieveMessages();
+    // C: UIDL: the unique ids of this session's messages. False, reported, when the server refuses
+    // or the session ends: then nothing must be fetched, as nothing could be told apart.
+    bool ReadUniqueIds();
     void RetrieveMessage(uint16_t Number, bool HeaderOnly);
     void DeleteMessage(uint16_t Number);
     bool DownloadMessage(int32_t Index);
@@ -83,6 +100,9 @@ public:
     // Before an attachment of a MIME part is decoded: the header its name came from, for a host
     // that decodes names (RFC 2047, RFC 2231) itself. FileName holds the name cleaned, undecoded.
     TQELOnPartHeader OnPartHeader;
+    // Asked for each message of the UIDL listing, with the account's Pop3NewOnly; a message seen
+    // is neither retrieved nor deleted. Without it SeenUIDs answers.
+    TQELOnCheckSeen OnCheckSeen;
 
 protected:
     // S: +OK greeting; a new session numbers the mailbox afresh.
@@ -94,6 +114,15 @@ protected:
 
 private:
     int32_t FMaxMessageSize = DefaultMaxMessageSize;
+    std::unique_ptr<TStringList> FSeenUIDs = std::make_unique<TStringList>();
+    std::map<uint16_t, String> FUids;       // this session's UIDL listing
+    std::unordered_set<String> FSeenIndex;  // SeenUIDs as the session began, and what it added
+
+    bool NewOnly() const;
+    bool SeenBefore(uint16_t Number);
+    void NoteSeen(uint16_t Number);
+    // STLS or implicit TLS as the account asks; false when the session has ended, reported.
+    bool StartSecurity(bool Implicit);
 
     // What became of the message RetrieveMessage read last: only a message the host was handed, or
     // a true duplicate of one it holds, may be deleted on the server.

@@ -400,6 +400,7 @@ void TQELPOPMail::ParseRetrievedMessage(uint16_t Number, std::vector<String>&& L
     TQELMessage* message = Messages()->Add();
     message->Account = CurrentAccount;
     message->MessageNumber = Number;
+    if (const auto uid = FUids.find(Number); uid != FUids.end()) message->UID = uid->second;
     TRetrievedText text = SplitText(std::move(Lines));
     const TLineSpan header = text.Header();
     ReadFrom(*message, header);
@@ -410,6 +411,7 @@ void TQELPOPMail::ParseRetrievedMessage(uint16_t Number, std::vector<String>&& L
         // Freed past TQELMessages::Delete, which would forget the held message's Message-ID.
         Messages()->TCollection::Delete(message->Index());
         FRetrieved = TRetrieved::Duplicate;
+        NoteSeen(Number);  // the host holds its text already
         return;
     }
     if (!message->MessageId.empty()) ReceivedIds->Add(message->MessageId);
@@ -423,6 +425,7 @@ void TQELPOPMail::ParseRetrievedMessage(uint16_t Number, std::vector<String>&& L
     }
     FRetrieved = TRetrieved::Handed;
     if (AfterRetrieve) AfterRetrieve(this, message);
+    NoteSeen(Number);
 }
 
 void TQELPOPMail::MessageDeleting(TQELMessage* Message)

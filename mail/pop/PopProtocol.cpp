@@ -30,6 +30,8 @@ String Retr(uint16_t Number) { return "RETR " + IntToStr(Number) + CRLF; }
 String Top(uint16_t Number) { return "TOP " + IntToStr(Number) + " 0" + CRLF; }
 String Dele(uint16_t Number) { return "DELE " + IntToStr(Number) + CRLF; }
 String Quit() { return String("QUIT") + CRLF; }
+String Stls() { return String("STLS") + CRLF; }
+String Uidl() { return String("UIDL") + CRLF; }
 
 String CommandName(const String& Line)
 {
@@ -41,6 +43,8 @@ String CommandName(const String& Line)
 bool TextFollows(const String& Name)
 {
     const String verb = UpperCase(Name.substr(0, Name.find(' ')));
+    // "UIDL 3" answers on its status line alone.
+    if (verb == "UIDL") return Trim(Name).size() == 4;
     return verb == "RETR" || verb == "TOP";
 }
 
@@ -122,6 +126,25 @@ int32_t AnnouncedSize(const String& ReplyText)
     const int64_t size = NumberBeforeBlank(ReplyText, 0);
     if (size <= 0) return 100;
     return static_cast<int32_t>(std::min<int64_t>(size, std::numeric_limits<int32_t>::max()));
+}
+
+std::map<uint16_t, String> UidListing(const String& Reply)
+{
+    std::map<uint16_t, String> ids;
+    size_t from = Reply.find('\n');  // the status line
+    while (from != String::npos && from + 1 < Reply.size()) {
+        const size_t end = Reply.find('\n', from + 1);
+        const String line = Trim(Reply.substr(from + 1, end == String::npos ? String::npos : end - from - 1));
+        from = end;
+        if (line == ".") break;
+        const size_t blank = line.find_first_of(" \t");
+        if (blank == String::npos) continue;
+        const int64_t number = StrToInt64Def(line.substr(0, blank), 0);
+        const String id = Trim(line.substr(blank + 1));
+        if (number < 1 || number > 65535 || id.empty()) continue;
+        ids.emplace(static_cast<uint16_t>(number), id);
+    }
+    return ids;
 }
 
 }  // namespace PopProtocol

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <map>
 #include <string_view>
 #include <utility>
 
@@ -22,6 +23,8 @@ String Retr(uint16_t Number);          // RETR n
 String Top(uint16_t Number);           // TOP n 0: the header lines without any body line
 String Dele(uint16_t Number);          // DELE n
 String Quit();                         // QUIT
+String Stls();                         // STLS: TLS from here on (RFC 2595)
+String Uidl();                         // UIDL: the unique id of every message (RFC 1939)
 
 // CR LF "." CR LF: the end of a multi-line reply, status line included.
 inline constexpr std::string_view Terminator = "\r\n.\r\n";
@@ -29,7 +32,8 @@ inline constexpr std::string_view Terminator = "\r\n.\r\n";
 // The name of the command a line starts, for reports: "USER", "PASS" (their arguments left out),
 // "STAT", "RETR 3", "TOP 3 0", "DELE 3", "QUIT".
 String CommandName(const String& Line);
-// Whether the reply to the command named Name carries a text after its status line (RETR, TOP).
+// Whether the reply to the command named Name carries a text after its status line (RETR, TOP,
+// UIDL without an argument).
 bool TextFollows(const String& Name);
 
 // Finds the terminator in a reply that arrives in chunks of any size. Only the last 4 bytes of what
@@ -104,6 +108,14 @@ uint16_t StatCount(const String& ReplyText);
 // The size of a RETR reply text ("5120 octets" gives 5120): the number before the first blank;
 // 100 when there is none or it is not above 0, so that percentages then count bytes.
 int32_t AnnouncedSize(const String& ReplyText);
+
+// The most bytes a UIDL listing may take: 65535 messages with ids of the longest kind (70
+// characters), so a server that lists without end cannot exhaust memory.
+inline constexpr size_t MaxUidListingBytes = 65535u * 80u;
+// The unique ids of a whole UIDL reply (status line, "n id" lines, terminating "."), by message
+// number. A line without a number from 1 to 65535 or without an id is left out; of a number
+// listed twice the first id counts.
+std::map<uint16_t, String> UidListing(const String& Reply);
 
 }  // namespace PopProtocol
 

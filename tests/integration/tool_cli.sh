@@ -40,6 +40,19 @@ run 0 fetch --version
 run 64 send --server x --from a@b --to c@d --no-such-option
 run 64 send --server x --from a@b --body-text x
 run 64 frobnicate
+# TLS, login and --new-only options: their help, and their mistakes refused before any connection.
+run 0 fetch --help && says "--new-only" out.txt && says "--tls <mode>" out.txt && says "--cacert <file>" out.txt
+run 0 send --help && says "--auth-user <name>" out.txt && says "--password-file <file>" out.txt
+run 64 fetch --server 127.0.0.1:1 --user u --password-file /dev/null --tls ssl
+says "--tls must be starttls, implicit or none" err.txt
+run 64 send --server 127.0.0.1:1 --from a@b --to c@d --body-text x --tls starttls --cacert "$work/no-such-ca.pem"
+says "no-such-ca.pem" err.txt
+run 64 send --server 127.0.0.1:1 --from a@b --to c@d --body-text x --password-file /dev/null
+says "--password-file needs --auth-user" err.txt
+run 64 send --server 127.0.0.1:1 --from a@b --to c@d --body-text x --auth-user ''
+# Implicit TLS has its own default port: nothing listens on 127.0.0.1:995 here.
+run 69 fetch --server 127.0.0.1 --user u --password-file /dev/null --tls implicit --timeout 2
+says "127.0.0.1:995" err.txt
 
 # Recipients: repeated --to, lists with ',' and ';', quoted names keep their commas; Cc shown, Bcc not.
 run 0 send --server "127.0.0.1:$port" --from alice@example.org --to bob@example.net \
@@ -100,6 +113,18 @@ run 75 send --server "127.0.0.1:$peer_port" --from a@example.org --to b@example.
 [ $(( $(date +%s) - start )) -le 10 ] || fail "a silent server held the tool beyond its time-out"
 says "within 2 s" err.txt
 kill "$peer_pid" 2>/dev/null || true
+# A server without STARTTLS while it is required; a login refused: their classes, and neither the
+# password nor the AUTH argument in any output.
+peer "220 ready" "250 hello"
+run 69 send --server "127.0.0.1:$peer_port" --from a@example.org --to b@example.org --body-text x --tls starttls
+says "STARTTLS" err.txt
+printf 'p4ss-w0rd\n' >"$work/smtp-password"
+auth=$(printf '\0ann\0p4ss-w0rd' | base64)
+peer "220 ready" "250-hello\n250 AUTH PLAIN LOGIN" "535 5.7.8 authentication failed"
+run 77 send --server "127.0.0.1:$peer_port" --from a@example.org --to b@example.org --body-text x \
+  --auth-user ann --password-file "$work/smtp-password" -v
+says "535" err.txt
+if grep -qF -e p4ss-w0rd -e "$auth" "$work/out.txt" "$work/err.txt"; then fail "the password or the AUTH text shows"; fi
 # Control characters from a server never reach the terminal raw.
 peer "220 ready" "250 hello" "550 bad $(printf '\033')[31mred"
 run 65 send --server "127.0.0.1:$peer_port" --from a@example.org --to b@example.org --body-text x

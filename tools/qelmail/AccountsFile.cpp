@@ -37,7 +37,36 @@ TAccountSettings SettingsOf(const TQELMailAccount& Account, TProtocol Protocol)
     s.FromMail = Account.FromMail;
     s.FromName = Account.Fullname;
     s.ReplyMail = Account.ReplyMail;
+    s.Security = Protocol == TProtocol::Smtp ? Account.SMTPSecurity : Account.Pop3Security;
+    s.VerifyCertificate = Account.VerifyCertificate;
+    s.CAFile = Account.CAFile;
+    s.PinnedCertificate = Account.PinnedCertificate;
+    if (Protocol == TProtocol::Smtp) s.AuthUser = Account.SMTPAuthUser;
+    else s.NewOnly = Account.Pop3NewOnly;
     return s;
+}
+
+TQELMailSecurity ParseTls(const QString& Text)
+{
+    if (Text == "starttls") return msStartTLS;
+    if (Text == "implicit") return msImplicitTLS;
+    if (Text == "none") return msNone;
+    throw TUsageError("--tls must be starttls, implicit or none");
+}
+
+// Implicit TLS has ports of its own: SMTP 465, POP3 995.
+int32_t StandardPort(TProtocol Protocol, TQELMailSecurity Security)
+{
+    if (Protocol == TProtocol::Smtp) return Security == msImplicitTLS ? 465 : 25;
+    return Security == msImplicitTLS ? 995 : 110;
+}
+
+void ReadSecurityOptions(const QCommandLineParser& Parser, TAccountSettings& S)
+{
+    if (Parser.isSet("tls")) S.Security = ParseTls(Parser.value("tls"));
+    if (!Parser.isSet("cacert")) return;
+    S.CAFile = Parser.value("cacert").toStdString();
+    if (!FileExists(S.CAFile)) throw TUsageError("cannot read " + S.CAFile + ": no such file");
 }
 
 }  // namespace
@@ -76,20 +105,24 @@ TQELMailAccount* TAccountsFile::Find(const String& Name) const
 QList<QCommandLineOption> AccountOptions(const char* Protocol, int32_t DefaultPort)
 {
     const QString port = QString::number(DefaultPort);
+    const QString implicitPort = DefaultPort == 25 ? "465" : "995";
     return {
         {"accounts", "Accounts file (default: $XDG_CONFIG_HOME/qel/mail-accounts.json when it exists).", "file"},
         {"account", "Account of the accounts file to use (default: its default account).", "name"},
-        {"server", QString("%1 server, HOST[:PORT] (port %2 by default).").arg(Protocol, port), "host[:port]"},
+        {"server",
+         QString("%1 server, HOST[:PORT] (port %2 by default, %3 with --tls implicit).").arg(Protocol, port, implicitPort),
+         "host[:port]"},
         {"timeout", "Seconds to wait for the connection and each server reply (default 60).", "seconds"},
         {"progress-step", "Progress granularity in percent (default 1).", "n"},
+        {"tls", "TLS: starttls (required before anything else is sent), implicit (TLS from the first byte) or none.",
+         "mode"},
+        {"cacert", "Also trust this CA certificate (PEM) when checking the server's certificate.", "file"},
     };
 }
 
 TAccountSettings ReadAccountSettings(const QCommandLineParser& Parser, TProtocol Protocol)
 {
-    const int32_t defaultPort = Protocol == TProtocol::Smtp ? 25 : 110;
     TAccountSettings s;
-    s.Port = defaultPort;
     String file = Parser.value("accounts").toStdString();
     if (file.empty() && FileExists(TAccountsFile::DefaultFileName())) file = TAccountsFile::DefaultFileName();
     if (!file.empty()) {
@@ -97,6 +130,9 @@ TAccountSettings ReadAccountSettings(const QCommandLineParser& Parser, TProtocol
     } else if (Parser.isSet("account")) {
         throw TUsageError("--account needs an accounts file: --accounts FILE or " + TAccountsFile::DefaultFileName());
     }
+    ReadSecurityOptions(Parser, s);
+    const int32_t defaultPort = StandardPort(Protocol, s.Security);
+    if (file.empty()) s.Port = defaultPort;
     if (Parser.isSet("server")) {
         const TServerAddress address = ParseServer(Parser.value("server"), defaultPort);
         s.Server = address.Host;
@@ -109,12 +145,20 @@ TAccountSettings ReadAccountSettings(const QCommandLineParser& Parser, TProtocol
     return s;
 }
 
+QCommandLineOption PasswordFileOption()
+{
+    return {"password-file",
+            "File whose first line is the password (without it: $QELMAIL_PASSWORD, the account's, or asked on the terminal).",
+            "file"};
+}
+
 String ReadPassword(const QCommandLineParser& Parser, const TAccountSettings& Settings, const char* Variable)
 {
     if (Parser.isSet("password-file")) return ReadPasswordFile(Parser.value("password-file"));
     if (const char* value = std::getenv(Variable)) return value;
     if (!Settings.Password.empty()) return Settings.Password;
-    return AskPassword("Password for " + Settings.User + "@" + Settings.Server + ": ");
+    const String& user = Settings.AuthUser.empty() ? Settings.User : Settings.AuthUser;
+    return AskPassword("Password for " + user + "@" + Settings.Server + ": ");
 }
 
 void ApplySettings(const TAccountSettings& Settings, TProtocol Protocol, TQELMailAccount& Account)
@@ -134,6 +178,12 @@ void ApplySettings(const TAccountSettings& Settings, TProtocol Protocol, TQELMai
     Account.FromMail = Settings.FromMail;
     Account.Fullname = Settings.FromName;
     Account.ReplyMail = Settings.ReplyMail;
+    (Protocol == TProtocol::Smtp ? Account.SMTPSecurity : Account.Pop3Security) = Settings.Security;
+    Account.VerifyCertificate = Settings.VerifyCertificate;
+    Account.CAFile = Settings.CAFile;
+    Account.PinnedCertificate = Settings.PinnedCertificate;
+    if (Protocol == TProtocol::Smtp) Account.SMTPAuthUser = Settings.AuthUser;
+    else Account.Pop3NewOnly = Settings.NewOnly;
 }
 
 }  // namespace qelmail_tool

@@ -3,6 +3,7 @@
 // format), and the account settings a command works with: the chosen account of that file with
 // the command line's options laid over it.
 #include "framework/core/Types.h"
+#include "mail/model/MailAccount.h"
 
 #include <QCommandLineOption>
 #include <QList>
@@ -33,6 +34,12 @@ struct TAccountSettings {
     int32_t ProgressStep = 1;
     String User, Password;
     String FromMail, FromName, ReplyMail;
+    // The connection's protection and how the server's certificate is checked.
+    TQELMailSecurity Security = msNone;
+    bool VerifyCertificate = true;
+    String CAFile, PinnedCertificate;
+    String AuthUser;       // SMTP: AUTH with this name and Password; empty: no AUTH
+    bool NewOnly = false;  // POP3: only messages whose unique id was not seen before
 };
 
 class TAccountsFile {
@@ -56,7 +63,7 @@ private:
     TQELAccountHolder* FHolder = nullptr;
 };
 
-// --accounts, --account, --server, --timeout (seconds), --progress-step.
+// --accounts, --account, --server, --timeout (seconds), --progress-step, --tls, --cacert.
 QList<QCommandLineOption> AccountOptions(const char* Protocol, int32_t DefaultPort);
 
 // The chosen account of --accounts (or of the default file when it exists) under the options
@@ -64,7 +71,8 @@ QList<QCommandLineOption> AccountOptions(const char* Protocol, int32_t DefaultPo
 TAccountSettings ReadAccountSettings(const QCommandLineParser& Parser, TProtocol Protocol);
 
 // The account's password from the sources every command shares, in this order: --password-file,
-// the environment variable Variable, the accounts file, the terminal.
+// the environment variable Variable, the accounts file, the terminal (asked for User).
+QCommandLineOption PasswordFileOption();
 String ReadPassword(const QCommandLineParser& Parser, const TAccountSettings& Settings, const char* Variable);
 
 // Writes the settings into a component's account.

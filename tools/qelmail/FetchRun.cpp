@@ -2,6 +2,7 @@
 
 #include "AttachmentNames.h"
 #include "SafeFile.h"
+#include "SeenList.h"
 #include "framework/core/SysUtils.h"
 #include "framework/net/ClientSocket.h"
 
@@ -49,6 +50,10 @@ int TFetchRun::Run()
         FReport.Print();
         return ExitCantCreate;
     }
+    if (!LoadSeen()) {
+        FReport.Print();
+        return ExitNoInput;
+    }
     TQELAccountHolder holder(nullptr);
     TQELMailAccount* account = holder.Accounts()->Add();
     ApplySettings(FOptions.Account, TProtocol::Pop3, *account);
@@ -64,7 +69,43 @@ int TFetchRun::Run()
     if (!FPop.Closing) FTextEnded = false;
     EndMessage();
     FBar.Finish();
+    SaveSeen();
     return Outcome();
+}
+
+bool TFetchRun::LoadSeen()
+{
+    if (!FOptions.Account.NewOnly) return true;
+    FSeenFile = SeenListFile(FOptions.Account);
+    String error;
+    if (!LoadSeenList(FSeenFile, *FPop.SeenUIDs(), error)) {
+        FReport.Fail(ExitNoInput, error);
+        return false;
+    }
+    FSeenLoaded = FPop.SeenUIDs()->Count();
+    return true;
+}
+
+// Whatever was handed over and kept is seen; the list is written only when it grew.
+void TFetchRun::SaveSeen()
+{
+    if (FSeenFile.empty()) return;
+    TStrings& seen = *FPop.SeenUIDs();
+    for (int i = seen.Count() - 1; i >= FSeenLoaded; --i)
+        if (FUnkept.count(seen.Strings(i)) > 0) seen.Delete(i);
+    if (seen.Count() == FSeenLoaded) return;
+    if (String error; !SaveSeenList(FSeenFile, seen, error)) FReport.Fail(ExitCantCreate, error);
+}
+
+// -v: the server's replies, and the TLS protocol and certificate once the handshake is done.
+void TFetchRun::ShowReply(const String& Status, const String& Text)
+{
+    FBar.Finish();
+    if (const String tls = TlsLine(FPop); !FTlsShown && !tls.empty()) {
+        FTlsShown = true;
+        std::fprintf(stderr, "%s\n", tls.c_str());
+    }
+    std::fprintf(stderr, "S: %s %s\n", Status.c_str(), EscapeControlCharacters(Text).c_str());
 }
 
 bool TFetchRun::PrepareFolders()
@@ -94,6 +135,8 @@ void TFetchRun::Wire()
     FPop.OnDecodeEnd = [this](TObject*) { FBar.Finish(); };
     FPop.AfterRetrieve = [this](TObject*, TQELMessage* Msg) { TakeMessage(Msg); };
     FPop.OnDelete = [this](TObject*, uint16_t) { ++FDeleted; };
+    if (FOptions.Verbose)
+        FPop.OnServerMessage = [this](TObject*, const String& Status, const String& Text) { ShowReply(Status, Text); };
     FFail = FReport.ErrorHandler(FPop);
     FPop.OnError = [this](TObject* Sender, const String& Status, const String& Text, bool IsError) {
         ReportError(Sender, Status, Text, IsError);
@@ -127,6 +170,7 @@ void TFetchRun::TakeMessage(TQELMessage* Msg)
     const bool saved = ListAndSave(Msg);
     // POP3 commits a DELE only at QUIT; whatever could not be kept stays on the server.
     if (FOptions.Delete && stored && saved) FPop.DeleteMessage(number);
+    if (!(stored && saved) && !Msg->UID.empty()) FUnkept.insert(Msg->UID);
     // The memory goes, the Message-ID stays known: a duplicate later in the mailbox is no new message.
     FPop.ReleaseMessage(Msg->Index());
 }

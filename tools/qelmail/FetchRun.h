@@ -8,13 +8,14 @@
 #include "mail/QELTIEmails.h"
 
 #include <map>
+#include <set>
 
 namespace qelmail_tool {
 
 struct TFetchOptions {
     TAccountSettings Account;
     String SaveDir, Maildir;  // empty: none
-    bool HeadersOnly = false, Delete = false;
+    bool HeadersOnly = false, Delete = false, Verbose = false;
 };
 
 // The component, telling the run when QUIT goes out: a failure from then on is one of closing the
@@ -33,6 +34,9 @@ public:
 
 private:
     bool PrepareFolders();
+    bool LoadSeen();
+    void SaveSeen();
+    void ShowReply(const String& Status, const String& Text);
     void Wire();
     void StartMessage(uint16_t Number);
     void EndMessage();
@@ -51,6 +55,10 @@ private:
     TQELOnInfoMessage FFail;
     TMaildir FMaildir;
     std::map<const TQELAttachment*, String> FPartHeaders;
+    String FSeenFile;           // --new-only: the account's list of unique ids fetched before
+    int FSeenLoaded = 0;
+    std::set<String> FUnkept;   // unique ids of messages handed over but not kept: fetched again next time
+    bool FTlsShown = false;
     uint16_t FNumber = 0;
     bool FTextEnded = false, FHanded = false, FCloseFailed = false;
     int FReceived = 0, FDeleted = 0, FDuplicates = 0, FSaveCounter = 0;

@@ -49,9 +49,27 @@ TExitCode ClassifyMailError(const String& Status, const String& Text, bool Logge
     // A refused reply is reported with status 0 and the reply's own status leading the text.
     const String status = StrToIntDef(Status, -1) == 0 ? Text.substr(0, Text.find(' ')) : Status;
     if (UpperCase(status) == "-ERR") return LoggedIn ? ExitUnavailable : ExitNoPerm;
+    // A server that cannot prove who it is is refused as a wrong password is.
+    if (Text.rfind("TLS: certificate", 0) == 0) return ExitNoPerm;
+    // "authentication refused: 535 ...": the reply's class (a 4xx one is worth another try).
+    if (const String refused = "authentication refused: "; Text.rfind(refused, 0) == 0) {
+        const String code = Text.substr(refused.size(), 3);
+        return IsReplyCode(code) ? ClassifyReplyCode(code) : ExitNoPerm;
+    }
+    // A server without what the account requires will not have it on the next try either.
+    if (Text.rfind("the server offers no", 0) == 0 || Text.rfind("the server refused STLS", 0) == 0 ||
+        Text.rfind("the server gives no unique ids", 0) == 0)
+        return ExitUnavailable;
     if (IsReplyCode(status)) return ClassifyReplyCode(status);
     const int code = StrToIntDef(status, 0);
     return code > 0 ? ClassifySystemError(code) : ExitTempFail;
+}
+
+String TlsLine(const TQELMailHost& Host)
+{
+    const TCustomWinSocket* socket = Host.ClientSocket ? Host.ClientSocket->Socket() : nullptr;
+    if (!socket || !socket->Secure()) return {};
+    return "TLS: " + socket->TlsProtocol() + ", certificate " + EscapeControlCharacters(socket->PeerSubject());
 }
 
 TRunReport::TRunReport()

@@ -36,6 +36,9 @@ private:
     String FContext;
 };
 
+// "TLS: <protocol>, certificate <subject>" once Host's connection runs through TLS, else empty.
+String TlsLine(const TQELMailHost& Host);
+
 // The failure class of a component's error report.
 TExitCode ClassifyMailError(const String& Status, const String& Text, bool LoggedIn);
 

@@ -121,13 +121,17 @@ bool TSafeFile::Write(std::string_view Bytes)
     return true;
 }
 
-bool TSafeFile::Commit(const String& FinalPath)
+bool TSafeFile::Commit(const String& FinalPath) { return Finish(FinalPath, false); }
+
+bool TSafeFile::Replace(const String& FinalPath) { return Finish(FinalPath, true); }
+
+bool TSafeFile::Finish(const String& FinalPath, bool Replacing)
 {
     if (FFd < 0) return false;
     FTaken = false;
     if (!FSynced && ::fsync(FFd) != 0) return Fail("cannot flush", FTemp);
     FSynced = true;
-    if (RenameNoReplace(FTemp, FinalPath) != 0) {
+    if ((Replacing ? ::rename(FTemp.c_str(), FinalPath.c_str()) : RenameNoReplace(FTemp, FinalPath)) != 0) {
         FTaken = errno == EEXIST;
         return Fail("cannot rename " + FTemp + " to", FinalPath);
     }

@@ -23,6 +23,8 @@ public:
     // Flushes the file to the disk, renames it to FinalPath unless that name is taken (then False,
     // Taken() true, and the file stays open for another try), and flushes the folder.
     bool Commit(const String& FinalPath);
+    // The same, taking the place of a file FinalPath that exists: readers find the old or the new.
+    bool Replace(const String& FinalPath);
     void Discard();
 
     bool IsOpen() const { return FFd >= 0; }
@@ -30,6 +32,7 @@ public:
     const String& Error() const { return FError; }  // what went wrong last, with the system's words
 
 private:
+    bool Finish(const String& FinalPath, bool Replacing);
     bool Fail(const String& What, const String& Path);
 
     int FFd = -1;

@@ -40,7 +40,9 @@ TSendOptions ParseSendOptions(const QStringList& Args)
         {"signature-file", "Signature lines added after the body.", "file"},
         {"attach", "A file to attach (repeatable).", "file"},
         {"line-pause", "Pause after each text line in ms (default 0: none).", "ms"},
-        {{"v", "verbose"}, "Print every server reply."},
+        {"auth-user", "Log in (AUTH PLAIN or LOGIN, as the server offers) with this name and the password.", "name"},
+        PasswordFileOption(),
+        {{"v", "verbose"}, "Print every server reply, and the TLS protocol and certificate."},
     });
     p.addOptions(BodyOptions());
     ParseCommand(p, "send", Args);
@@ -48,6 +50,11 @@ TSendOptions ParseSendOptions(const QStringList& Args)
 
     TSendOptions o;
     o.Account = ReadAccountSettings(p, TProtocol::Smtp);
+    if (p.isSet("auth-user")) o.Account.AuthUser = p.value("auth-user").toStdString();
+    if (p.isSet("auth-user") && o.Account.AuthUser.empty()) throw TUsageError("--auth-user needs a name");
+    // Only a login needs the password; a plain relay is never asked one.
+    if (!o.Account.AuthUser.empty()) o.Account.Password = ReadPassword(p, o.Account, "QELMAIL_PASSWORD");
+    else if (p.isSet("password-file")) throw TUsageError("--password-file needs --auth-user (or an account with one)");
     o.From = p.isSet("from") ? p.value("from").toStdString() : o.Account.FromMail;
     if (o.From.empty()) throw TUsageError("--from is required (or an account with a sender address)");
     o.FromName = p.isSet("from-name") ? p.value("from-name").toStdString() : o.Account.FromName;
@@ -71,8 +78,12 @@ TSendOptions ParseSendOptions(const QStringList& Args)
 void WireEvents(TQELSMTPMail& Smtp, const TSendOptions& O, TProgressBar& Bar, TRunReport& Report, int& Accepted)
 {
     if (O.Verbose)
-        Smtp.OnServerMessage = [&Bar](TObject*, const String& Status, const String& Msg) {
+        Smtp.OnServerMessage = [&Bar, &Smtp, shown = false](TObject*, const String& Status, const String& Msg) mutable {
             Bar.Finish();
+            if (const String tls = TlsLine(Smtp); !shown && !tls.empty()) {
+                shown = true;
+                std::printf("%s\n", tls.c_str());
+            }
             std::printf("S: %s %s\n", Status.c_str(), EscapeControlCharacters(Msg).c_str());
             std::fflush(stdout);
         };

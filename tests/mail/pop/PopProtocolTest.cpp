@@ -195,3 +195,28 @@ TEST(PopProtocol, NumbersInReplies)
     EXPECT_EQ(AnnouncedSize("-5 octets"), 100);
     EXPECT_EQ(AnnouncedSize("message follows"), 100);
 }
+
+TEST(PopProtocol, SecureAndUniqueIdCommands)
+{
+    EXPECT_EQ(Stls(), "STLS\r\n");
+    EXPECT_EQ(Uidl(), "UIDL\r\n");
+    EXPECT_EQ(CommandName(Uidl()), "UIDL");
+    EXPECT_EQ(CommandName(Stls()), "STLS");
+    // The listing is multi-line; "UIDL n" answers on its status line, STLS too.
+    EXPECT_TRUE(TextFollows("UIDL"));
+    EXPECT_TRUE(TextFollows("uidl"));
+    EXPECT_FALSE(TextFollows("UIDL 3"));
+    EXPECT_FALSE(TextFollows("STLS"));
+}
+
+TEST(PopProtocol, UidListingByNumber)
+{
+    const auto ids = UidListing("+OK 4 messages\r\n1 whqtswO00WBw418f9t5JxYwZ\r\n2 QhdPYR:00WBw1Ph7x7\r\n"
+                                "3\tabc \r\n2 second-for-2\r\n0 zero\r\n70000 big\r\nx bad\r\n4\r\n.\r\n9 after\r\n");
+    const std::map<uint16_t, String> expected = {{1, "whqtswO00WBw418f9t5JxYwZ"}, {2, "QhdPYR:00WBw1Ph7x7"}, {3, "abc"}};
+    EXPECT_EQ(ids, expected);
+    EXPECT_TRUE(UidListing("+OK\r\n.\r\n").empty());
+    EXPECT_TRUE(UidListing("").empty());
+    // Bare line ends and a listing cut short keep what was complete.
+    EXPECT_EQ(UidListing("+OK\n5 Aa\n6 aA"), (std::map<uint16_t, String>{{5, "Aa"}, {6, "aA"}}));
+}
