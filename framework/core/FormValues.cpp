@@ -64,6 +64,8 @@ QVariant EnumFromJson(const QMetaProperty& Prop, const QJsonValue& Json)
             value |= e.keyToValue(item.toString().toUtf8().constData(), &ok);
             if (!ok || !item.isString()) Bad(QStringLiteral("'%1' is not a %2 value").arg(item.toVariant().toString(), e.name()));
         }
+    } else if (Json.isDouble() && e.valueToKey(Json.toInt()) && Json.toDouble() == Json.toInt()) {
+        value = Json.toInt();  // a file written while the type was stored by number
     } else {
         bool ok = false;
         value = e.keyToValue(Json.toString().toUtf8().constData(), &ok);

@@ -56,7 +56,7 @@ class QEL_MAIL_EXPORT TQELMapiMessage : public TCollectionItem {
     Q_PROPERTY(TStrings* RecipientsBC READ RecipientsBC WRITE SetRecipientsBC)
     Q_PROPERTY(TQELMapiAttachments* Attachments READ Attachments WRITE SeTQELMapiAttachments)
     Q_PROPERTY(String FaxNumber MEMBER FaxNumber)
-    Q_PROPERTY(QELMapiKind::TQELFaxorMail SendMethod MEMBER SendMethod)
+    Q_PROPERTY(qel::QELMapiKind::TQELFaxorMail SendMethod MEMBER SendMethod)
     Q_PROPERTY(String FaxTo MEMBER FaxTo)
     Q_CLASSINFO("default:Receipt", "false")
     Q_CLASSINFO("default:Dialog", "false")

@@ -12,7 +12,7 @@ class QEL_MAIL_EXPORT TQELQuickMail : public TQELMailsComponent {
     Q_OBJECT
     Q_PROPERTY(String ToName MEMBER ToName)
     Q_PROPERTY(String ToEmailorFaxAddress MEMBER ToEmailorFaxAddress)
-    Q_PROPERTY(QELMapiKind::TQELFaxorMail MailorFax MEMBER MailorFax)
+    Q_PROPERTY(qel::QELMapiKind::TQELFaxorMail MailorFax MEMBER MailorFax)
     Q_PROPERTY(String Subject MEMBER Subject)
     Q_PROPERTY(String ErrorNo MEMBER ErrorNo)
     Q_PROPERTY(TStrings* TextToSend READ TextToSend WRITE SetText)

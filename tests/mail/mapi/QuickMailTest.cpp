@@ -1,5 +1,8 @@
 // TQELQuickMail against the recording provider.
+#include "framework/core/FormFiles.h"
 #include "mail/mapi/RecordingFixture.h"
+
+#include <memory>
 
 using namespace qel;
 
@@ -84,3 +87,23 @@ TEST_F(QuickMail, FailureBeforeSendAndMissingMapi)
 }
 
 }  // namespace
+
+TEST(QuickMailForm, TheFaxOrMailChoiceIsStoredByName)
+{
+    TQELQuickMail q(nullptr);
+    q.SetName("Quick1");
+    q.MailorFax = ccFax;
+    const String text = ComponentToText(&q);
+    EXPECT_NE(String::npos, text.find("\"MailorFax\": \"ccFax\"")) << text;
+    std::unique_ptr<TComponent> copy(TextToComponent(text));
+    EXPECT_EQ(ccFax, As<TQELQuickMail>(copy.get())->MailorFax);
+}
+
+TEST(QuickMailForm, AFileThatStoredTheChoiceByNumberStillReads)
+{
+    const String text = R"({"qelform": 1, "root": {"class": "TQELQuickMail", "name": "Quick1", "properties": {"MailorFax": 1}}})";
+    std::unique_ptr<TComponent> copy(TextToComponent(text));
+    EXPECT_EQ(ccFax, As<TQELQuickMail>(copy.get())->MailorFax);
+    EXPECT_THROW(TextToComponent(R"({"qelform": 1, "root": {"class": "TQELQuickMail", "name": "Q", "properties": {"MailorFax": 7}}})"),
+                 EReadError);
+}
