@@ -83,16 +83,3 @@ void BM_QPainterFormPaint(benchmark::State& state)
 BENCHMARK(BM_QPainterFormPaint)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
-
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    TApplication::SetQtAppFactory([](int& Argc, char** Argv) -> std::unique_ptr<QCoreApplication> {
-        return std::make_unique<QApplication>(Argc, Argv);
-    });
-    Application->Initialize(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
