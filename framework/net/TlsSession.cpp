@@ -148,7 +148,7 @@ String NormalisedFingerprint(const String& Text)
 }  // namespace
 
 TTlsSession::TTlsSession(int Fd, const String& HostName, const TTlsOptions& Options, TDeadline Deadline)
-    : FContext(NewContext(Options)), FFd(Fd), FPin(NormalisedFingerprint(Options.PinnedSha256))
+    : FContext(NewContext(Options)), FPin(NormalisedFingerprint(Options.PinnedSha256))
 {
     if (!Options.PinnedSha256.empty() && FPin.size() != 64) {
         Release();

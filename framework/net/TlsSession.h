@@ -43,7 +43,6 @@ private:
 
     SSL_CTX* FContext = nullptr;
     SSL* FSsl = nullptr;
-    int FFd;
     String FPin;  // normalised: lower-case hex, no colons
 };
 
