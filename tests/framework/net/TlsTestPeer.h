@@ -16,6 +16,8 @@
 #include <functional>
 #include <stdexcept>
 #include <string>
+#include <csignal>
+#include <pthread.h>
 #include <thread>
 
 namespace qeltest {
@@ -80,6 +82,13 @@ public:
 private:
     void Serve(const Prelude& Clear, const Script& Run)
     {
+        // OpenSSL's plain socket writes here may meet a client that already hung up: that must
+        // end this thread's write with EPIPE, not the test program (the client side is blocked
+        // nowhere, so its own writes still prove they never raise SIGPIPE).
+        sigset_t pipe;
+        sigemptyset(&pipe);
+        sigaddset(&pipe, SIGPIPE);
+        pthread_sigmask(SIG_BLOCK, &pipe, nullptr);
         pollfd p{FListener, POLLIN, 0};
         if (::poll(&p, 1, 5000) <= 0) return;
         int fd = ::accept4(FListener, nullptr, nullptr, SOCK_CLOEXEC);
