@@ -2,6 +2,7 @@
 // Grids: cells in rows and columns, painted through the canvas, fixed rows and columns in
 // button colours, and a string grid that keeps text per cell and edits it in place.
 #include "framework/gui/Controls.h"
+#include "framework/gui/PaintedScrollBar.h"
 #include "framework/gui/StdCtrls.h"
 
 #include <map>
@@ -125,11 +126,6 @@ private:
         int32_t CellsWidth, CellsHeight;
         bool HBar, VBar;
     };
-    // One scroll bar: arrow buttons at both ends, the trough between, the thumb in it (along the bar).
-    struct TBarGeometry {
-        TRect Bar;
-        int32_t TrackStart, TrackLength, ThumbStart, ThumbLength;
-    };
     // Show scrolls the cell into view; the size setters only keep it in range.
     void FocusCell(int32_t ACol, int32_t ARow, bool MoveAnchor, bool Show = true);
     void CommitEdit();
@@ -144,9 +140,9 @@ private:
     void MoveTopLeft(int32_t ALeftCol, int32_t ATopRow);
     void ScrollIntoView(int32_t ACol, int32_t ARow);
     bool NavigationKey(uint16_t Key, TShiftState Shift);
-    TBarGeometry BarGeometry(const TGridLayout& L, bool Vertical) const;
+    // Positions in cells past the fixed ones.
+    TPaintedScrollBar ScrollBar(const TGridLayout& L, bool Vertical) const;
     void PaintScrollBars(const TGridLayout& L);
-    void PaintScrollBar(const TGridLayout& L, bool Vertical);
     bool ScrollBarMouseDown(int32_t X, int32_t Y);
     void TrackThumb(int32_t X, int32_t Y);
     bool StartFixedCellDrag(int32_t X, int32_t Y);
@@ -163,6 +159,7 @@ private:
     int32_t FDragIndex = -1, FDragOffset = 0;
     int32_t FTopRow = 1, FLeftCol = 1;
     TMemo::TScrollStyle FScrollBars = ssBoth;
+    std::shared_ptr<TScrollRepeat> FBarRepeat;  // a held arrow or trough
     String FEditText;
 };
 

@@ -90,6 +90,7 @@ void TCustomGrid::MouseMove(TShiftState Shift, int32_t X, int32_t Y)
 void TCustomGrid::MouseUp(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y)
 {
     if (Button == mbLeft) EndFixedCellDrag(X, Y);
+    if (Button == mbLeft && FBarRepeat) FBarRepeat->Stop();
     FDrag = TDrag::None;
     TCustomControl::MouseUp(Button, Shift, X, Y);
 }

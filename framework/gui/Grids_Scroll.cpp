@@ -1,6 +1,5 @@
 // TCustomGrid, part: scrolling. Cell geometry below the fixed rows and columns, TopRow/LeftCol,
 // the painted scroll bars, the wheel and the navigation keys.
-#include "framework/gui/ExtCtrls.h"
 #include "framework/gui/Grids.h"
 
 #include <algorithm>
@@ -212,23 +211,20 @@ bool TCustomGrid::NavigationKey(uint16_t Key, TShiftState Shift)
     return true;
 }
 
-TCustomGrid::TBarGeometry TCustomGrid::BarGeometry(const TGridLayout& L, bool Vertical) const
+TPaintedScrollBar TCustomGrid::ScrollBar(const TGridLayout& L, bool Vertical) const
 {
-    TBarGeometry g{};
-    g.Bar = Vertical ? Rect(L.CellsWidth, 0, L.CellsWidth + ScrollBarSize, L.CellsHeight)
-                     : Rect(0, L.CellsHeight, L.CellsWidth, L.CellsHeight + ScrollBarSize);
-    const int32_t length = Vertical ? L.CellsHeight : L.CellsWidth;
-    const int32_t arrow = std::min(ScrollBarSize, length / 2);
-    g.TrackStart = arrow;
-    g.TrackLength = std::max(0, length - 2 * arrow);
+    TPaintedScrollBar b;
+    b.Vertical = Vertical;
+    b.Bounds = Vertical ? Rect(L.CellsWidth, 0, L.CellsWidth + ScrollBarSize, L.CellsHeight)
+                        : Rect(0, L.CellsHeight, L.CellsWidth, L.CellsHeight + ScrollBarSize);
+    b.TroughColor = clScrollBar;
     const Sizes& s = Vertical ? FRowHeights : FColWidths;
     const int32_t fixed = Vertical ? FFixedRows : FFixedCols, first = Vertical ? FTopRow : FLeftCol;
-    const int32_t range = (Vertical ? MaxTopRow(L) : MaxLeftCol(L)) - fixed;
-    const int32_t total = std::max(1, LastIndex(s) + 1 - fixed);
-    const int32_t page = std::max(1, WholeCount(s, fixed, first, length));
-    g.ThumbLength = std::clamp(g.TrackLength * page / total, std::min(8, g.TrackLength), g.TrackLength);
-    g.ThumbStart = g.TrackStart + (range > 0 ? (g.TrackLength - g.ThumbLength) * (first - fixed) / range : 0);
-    return g;
+    b.Total = std::max(1, LastIndex(s) + 1 - fixed);
+    b.Page = std::max(1, WholeCount(s, fixed, first, Vertical ? L.CellsHeight : L.CellsWidth));
+    b.Max = std::max(0, (Vertical ? MaxTopRow(L) : MaxLeftCol(L)) - fixed);
+    b.Position = first - fixed;
+    return b;
 }
 
 bool TCustomGrid::ScrollBarMouseDown(int32_t X, int32_t Y)
@@ -236,23 +232,30 @@ bool TCustomGrid::ScrollBarMouseDown(int32_t X, int32_t Y)
     const TGridLayout l = Layout();
     for (const bool vertical : {true, false}) {
         if (!(vertical ? l.VBar : l.HBar)) continue;
-        const TBarGeometry g = BarGeometry(l, vertical);
-        if (X < g.Bar.Left || X >= g.Bar.Right || Y < g.Bar.Top || Y >= g.Bar.Bottom) continue;
-        const int32_t p = vertical ? Y - g.Bar.Top : X - g.Bar.Left;
-        const int32_t page = std::max(1, vertical ? VisibleRowCount() : VisibleColCount());
-        int32_t step = 0;
-        if (p < g.TrackStart) step = -1;
-        else if (p >= g.TrackStart + g.TrackLength) step = 1;
-        else if (p < g.ThumbStart) step = -page;
-        else if (p >= g.ThumbStart + g.ThumbLength) step = page;
-        if (step == 0) {
-            FDrag = vertical ? TDrag::VThumb : TDrag::HThumb;
-            FDragOffset = p - g.ThumbStart;
-        } else if (vertical) {
-            MoveTopLeft(FLeftCol, FTopRow + step);
-        } else {
-            MoveTopLeft(FLeftCol + step, FTopRow);
+        const TPaintedScrollBar b = ScrollBar(l, vertical);
+        const TScrollPart part = b.PartAt(Point(X, Y));
+        const bool onBar = X >= b.Bounds.Left && X < b.Bounds.Right && Y >= b.Bounds.Top && Y < b.Bounds.Bottom;
+        if (part == TScrollPart::None) {
+            if (onBar) return true;  // the trough of a bar without a thumb
+            continue;
         }
+        if (part == TScrollPart::Thumb) {
+            FDrag = vertical ? TDrag::VThumb : TDrag::HThumb;
+            const TRect t = b.ThumbRect();
+            FDragOffset = vertical ? Y - t.Top : X - t.Left;
+            return true;
+        }
+        // False once nothing moves or the thumb has reached the pointer.
+        auto step = [this, vertical, part, at = Point(X, Y)] {
+            const TPaintedScrollBar bar = ScrollBar(Layout(), vertical);
+            if (bar.PartAt(at) != part) return false;
+            const int32_t d = bar.StepFor(part, 1), top = FTopRow, left = FLeftCol;
+            MoveTopLeft(FLeftCol + (vertical ? 0 : d), FTopRow + (vertical ? d : 0));
+            return top != FTopRow || left != FLeftCol;
+        };
+        step();
+        if (!FBarRepeat) FBarRepeat = std::make_shared<TScrollRepeat>();
+        FBarRepeat->Start(step);
         return true;
     }
     return false;
@@ -261,67 +264,19 @@ bool TCustomGrid::ScrollBarMouseDown(int32_t X, int32_t Y)
 void TCustomGrid::TrackThumb(int32_t X, int32_t Y)
 {
     const bool vertical = FDrag == TDrag::VThumb;
-    const TGridLayout l = Layout();
-    const TBarGeometry g = BarGeometry(l, vertical);
-    const int32_t fixed = vertical ? FFixedRows : FFixedCols;
-    const int32_t range = (vertical ? MaxTopRow(l) : MaxLeftCol(l)) - fixed;
-    const int32_t span = g.TrackLength - g.ThumbLength;
-    const int32_t p = (vertical ? Y - g.Bar.Top : X - g.Bar.Left) - FDragOffset - g.TrackStart;
-    const int32_t first = fixed + (span > 0 ? (std::max(p, 0) * range + span / 2) / span : 0);
+    const TPaintedScrollBar b = ScrollBar(Layout(), vertical);
+    const int32_t along = vertical ? Y - b.Bounds.Top : X - b.Bounds.Left;
+    const int32_t first = (vertical ? FFixedRows : FFixedCols) + b.PositionForThumb(along - FDragOffset);
     if (vertical)
         MoveTopLeft(FLeftCol, first);
     else
         MoveTopLeft(first, FTopRow);
 }
 
-namespace {
-
-// A raised box like a button face.
-void RaisedBox(TCanvas* C, TRect R)
-{
-    C->Brush()->SetColor(clBtnFace);
-    C->FillRect(R);
-    if (R.Right - R.Left < 4 || R.Bottom - R.Top < 4) return;
-    Frame3D(C, R, clBtnFace, cl3DDkShadow, 1);
-    Frame3D(C, R, clBtnHighlight, clBtnShadow, 1);
-}
-
-// A small black triangle pointing along Dir (dx, dy) in the box.
-void Arrow(TCanvas* C, const TRect& Box, int32_t Dx, int32_t Dy)
-{
-    const int32_t cx = (Box.Left + Box.Right) / 2, cy = (Box.Top + Box.Bottom) / 2, h = 3;
-    C->Brush()->SetColor(clBtnText);
-    C->Pen()->SetColor(clBtnText);
-    if (Dy != 0)
-        C->Polygon({Point(cx - h, cy - Dy * h / 2), Point(cx + h, cy - Dy * h / 2), Point(cx, cy + Dy * (h + 1) / 2)});
-    else
-        C->Polygon({Point(cx - Dx * h / 2, cy - h), Point(cx - Dx * h / 2, cy + h), Point(cx + Dx * (h + 1) / 2, cy)});
-}
-
-}  // namespace
-
-void TCustomGrid::PaintScrollBar(const TGridLayout& L, bool Vertical)
-{
-    TCanvas* c = Canvas();
-    const TBarGeometry g = BarGeometry(L, Vertical);
-    const TRect& b = g.Bar;
-    auto along = [&](int32_t From, int32_t To) {
-        return Vertical ? Rect(b.Left, b.Top + From, b.Right, b.Top + To) : Rect(b.Left + From, b.Top, b.Left + To, b.Bottom);
-    };
-    c->Brush()->SetColor(clScrollBar);
-    c->FillRect(b);
-    const TRect before = along(0, g.TrackStart), after = along(g.TrackStart + g.TrackLength, 2 * g.TrackStart + g.TrackLength);
-    RaisedBox(c, before);
-    RaisedBox(c, after);
-    Arrow(c, before, Vertical ? 0 : -1, Vertical ? -1 : 0);
-    Arrow(c, after, Vertical ? 0 : 1, Vertical ? 1 : 0);
-    if (g.TrackLength > 0) RaisedBox(c, along(g.ThumbStart, g.ThumbStart + g.ThumbLength));
-}
-
 void TCustomGrid::PaintScrollBars(const TGridLayout& L)
 {
-    if (L.VBar) PaintScrollBar(L, true);
-    if (L.HBar) PaintScrollBar(L, false);
+    if (L.VBar) ScrollBar(L, true).Paint(Canvas());
+    if (L.HBar) ScrollBar(L, false).Paint(Canvas());
     if (L.VBar && L.HBar) {
         Canvas()->Brush()->SetColor(clBtnFace);
         Canvas()->FillRect(Rect(L.CellsWidth, L.CellsHeight, ClientWidth(), ClientHeight()));

@@ -1,5 +1,6 @@
 #include "framework/gui/PaintedScrollBar.h"
 
+#include "framework/core/Timer.h"
 #include "framework/gui/ExtCtrls.h"
 
 #include <algorithm>
@@ -50,7 +51,8 @@ TRect TPaintedScrollBar::ThumbRect() const
     const int32_t len = ThumbLength();
     if (len == 0 || len >= TroughLength()) return TRect{};
     const int32_t room = TroughLength() - len;
-    const int32_t at = static_cast<int32_t>(int64_t(room) * std::clamp(Position, 0, MaxPosition()) / MaxPosition());
+    const int32_t max = MaxPosition();  // 0 possible when Max is given
+    const int32_t at = max > 0 ? static_cast<int32_t>(int64_t(room) * std::clamp(Position, 0, max) / max) : 0;
     return Along(Bounds, Vertical, TroughStart() + at, TroughStart() + at + len);
 }
 
@@ -76,10 +78,21 @@ int32_t TPaintedScrollBar::PositionForThumb(int32_t Offset) const
     return static_cast<int32_t>((int64_t(at) * MaxPosition() + room / 2) / room);
 }
 
+int32_t TPaintedScrollBar::StepFor(TScrollPart Part, int32_t Line) const
+{
+    switch (Part) {
+    case TScrollPart::LineUp: return -Line;
+    case TScrollPart::LineDown: return Line;
+    case TScrollPart::PageUp: return -std::max(1, Page);
+    case TScrollPart::PageDown: return std::max(1, Page);
+    default: return 0;
+    }
+}
+
 void TPaintedScrollBar::Paint(TCanvas* C) const
 {
     C->Brush()->SetStyle(bsSolid);
-    C->Brush()->SetColor(clBtnHighlight);
+    C->Brush()->SetColor(TroughColor);
     C->FillRect(Bounds);
     const int32_t a = TroughStart();
     const TRect first = Along(Bounds, Vertical, 0, a), last = Along(Bounds, Vertical, Length() - a, Length());
@@ -89,6 +102,37 @@ void TPaintedScrollBar::Paint(TCanvas* C) const
     PaintArrow(C, last, Vertical, false);
     const TRect t = ThumbRect();
     if (t.Right > t.Left) PaintButtonFace(C, t);
+}
+
+TScrollRepeat::TScrollRepeat() : FTimer(std::make_unique<TTimer>(nullptr))
+{
+    FTimer->SetEnabled(false);
+    FTimer->OnTimer = [this](TObject*) { Tick(); };
+}
+
+TScrollRepeat::~TScrollRepeat() = default;
+
+void TScrollRepeat::Start(std::function<bool()> Step)
+{
+    FStep = std::move(Step);
+    FTimer->SetEnabled(false);
+    FTimer->SetInterval(FirstDelay);
+    FTimer->SetEnabled(true);
+}
+
+void TScrollRepeat::Stop()
+{
+    FTimer->SetEnabled(false);
+    FStep = nullptr;
+}
+
+void TScrollRepeat::Tick()
+{
+    if (!FStep) return Stop();
+    FTimer->SetInterval(RepeatDelay);
+    // A step may stop the repeat (and drop FStep) from inside, so run a copy.
+    const std::function<bool()> step = FStep;
+    if (!step()) Stop();
 }
 
 }  // namespace qel

@@ -213,6 +213,7 @@ private:
 };
 
 struct TPaintedScrollBar;
+class TScrollRepeat;
 
 // The multi-line edit: wrapping, painted scroll bars, the wheel and Return; where its lines come
 // from is the subclass's (TMemo keeps a string list, TRichEdit in ComCtrls.h reads its text).
@@ -269,6 +270,7 @@ private:
     bool FWantReturns = true;
     int FThumbDrag = 0;  // 1 vertical, 2 horizontal thumb held
     int32_t FThumbGrab = 0;  // where in the thumb it was taken
+    std::shared_ptr<TScrollRepeat> FBarRepeat;  // a held arrow or trough
 };
 
 // The text of a memo is its lines joined with line breaks; Lines and Text follow each other.

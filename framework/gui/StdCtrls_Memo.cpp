@@ -139,16 +139,22 @@ void TCustomMemo::MouseDown(TMouseButton Button, TShiftState Shift, int32_t X, i
         const TScrollPart part = Button == mbLeft ? b.PartAt(Point(X, Y)) : TScrollPart::None;
         if (part == TScrollPart::None) continue;
         TCustomControl::MouseDown(Button, Shift, X, Y);
-        const int32_t line = b.Vertical ? 1 : HorzLineStep;
-        if (part == TScrollPart::LineUp) ScrollBy(b.Vertical, -line);
-        if (part == TScrollPart::LineDown) ScrollBy(b.Vertical, line);
-        if (part == TScrollPart::PageUp) ScrollBy(b.Vertical, -b.Page);
-        if (part == TScrollPart::PageDown) ScrollBy(b.Vertical, b.Page);
         if (part == TScrollPart::Thumb) {
             FThumbDrag = b.Vertical ? 1 : 2;
             const TRect t = b.ThumbRect();
             FThumbGrab = b.Vertical ? Y - t.Top : X - t.Left;
+            return;
         }
+        // False once nothing moves or the thumb has reached the pointer.
+        auto step = [this, vertical = b.Vertical, part, at = Point(X, Y)] {
+            const TPaintedScrollBar bar = vertical ? VertScrollBar() : HorzScrollBar();
+            if (bar.PartAt(at) != part) return false;
+            ScrollBy(vertical, bar.StepFor(part, vertical ? 1 : HorzLineStep));
+            return (vertical ? VertScrollBar() : HorzScrollBar()).Position != bar.Position;
+        };
+        step();
+        if (!FBarRepeat) FBarRepeat = std::make_shared<TScrollRepeat>();
+        FBarRepeat->Start(step);
         return;
     }
     // Clicks beside the bars (the corner) do nothing; clicks in the text place the caret.
@@ -171,7 +177,10 @@ void TCustomMemo::MouseMove(TShiftState Shift, int32_t X, int32_t Y)
 
 void TCustomMemo::MouseUp(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y)
 {
-    if (Button == mbLeft) FThumbDrag = 0;
+    if (Button == mbLeft) {
+        FThumbDrag = 0;
+        if (FBarRepeat) FBarRepeat->Stop();
+    }
     TCustomEdit::MouseUp(Button, Shift, X, Y);
 }
 

@@ -7,10 +7,12 @@
 
 #include <QClipboard>
 #include <QDir>
+#include <QEventLoop>
 #include <QGuiApplication>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QTest>
+#include <QTimer>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -57,6 +59,13 @@ protected:
     static QWidget* W(TWinControl* C) { return C->Handle()->ClientWidget(); }
     static void Key(TWinControl* C, Qt::Key K, Qt::KeyboardModifiers M = Qt::NoModifier) { QTest::keyClick(W(C), K, M); }
     static void Type(TWinControl* C, const char* S) { QTest::keyClicks(W(C), S); }
+    // qWait sleeps in coarse slices; a real loop lets the repeat timer run at its pace.
+    static void Spin(int Ms)
+    {
+        QEventLoop loop;
+        QTimer::singleShot(Ms, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
     static QRgb At(TControl* C, int X, int Y) { return C->RetainedImage().pixel(X, Y) | 0xFF000000u; }
     static int CountColor(TControl* C, const TRect& R, TColor Color)
     {
@@ -393,6 +402,50 @@ TEST_F(EditingTest, AMemoPaintsItsScrollBarsAndScrollsByWheelArrowsAndThumb)
     Key(Memo, Qt::Key_Down);
     EXPECT_EQ(1, Memo->TopLine());
     EXPECT_EQ(1, Memo->CaretPos().Y);
+}
+
+TEST_F(EditingTest, AHeldMemoScrollBarArrowRepeatsUntilReleased)
+{
+    Memo->SetText(Many(200));
+    Memo->SetScrollBars(ssBoth);
+    Memo->Update();
+    const TPaintedScrollBar v = Memo->VertScrollBar(), h = Memo->HorzScrollBar();
+    const QPoint down((v.Bounds.Left + v.Bounds.Right) / 2, v.Bounds.Bottom - 4);
+    QTest::mousePress(W(Memo), Qt::LeftButton, {}, down);
+    EXPECT_EQ(1, Memo->TopLine());
+    Spin(200);
+    EXPECT_EQ(1, Memo->TopLine());  // no repeat before the first delay
+    Spin(400);
+    EXPECT_GT(Memo->TopLine(), 2);
+    QTest::mouseRelease(W(Memo), Qt::LeftButton, {}, down);
+    const int32_t released = Memo->TopLine();
+    Spin(200);
+    EXPECT_EQ(released, Memo->TopLine());
+    // The left arrow at the start has nothing to do: the repeat ends by itself.
+    const QPoint left(h.Bounds.Left + 4, (h.Bounds.Top + h.Bounds.Bottom) / 2);
+    QTest::mousePress(W(Memo), Qt::LeftButton, {}, left);
+    Spin(600);
+    EXPECT_EQ(0, Memo->ScrollLeft());
+    EXPECT_EQ(released, Memo->TopLine());
+    QTest::mouseRelease(W(Memo), Qt::LeftButton, {}, left);
+}
+
+TEST_F(EditingTest, AHeldMemoTroughPagesUntilTheThumbReachesThePointer)
+{
+    Memo->SetText(Many(200));
+    Memo->SetScrollBars(ssVertical);
+    Memo->Update();
+    const TPaintedScrollBar v = Memo->VertScrollBar();
+    const QPoint middle((v.Bounds.Left + v.Bounds.Right) / 2, (v.Bounds.Top + v.Bounds.Bottom) / 2);
+    QTest::mousePress(W(Memo), Qt::LeftButton, {}, middle);
+    for (int i = 0; i < 60 && Memo->VertScrollBar().PartAt(TPoint{middle.x(), middle.y()}) != TScrollPart::Thumb; ++i)
+        Spin(50);
+    Spin(200);
+    QTest::mouseRelease(W(Memo), Qt::LeftButton, {}, middle);
+    const TPaintedScrollBar after = Memo->VertScrollBar();
+    EXPECT_EQ(TScrollPart::Thumb, after.PartAt(TPoint{middle.x(), middle.y()}));
+    EXPECT_GT(after.Position, 3 * Memo->VisibleLineCount());  // it repeated
+    EXPECT_LT(after.Position, after.MaxPosition() - Memo->VisibleLineCount());  // and stopped half way
 }
 
 TEST_F(EditingTest, AMemoOfTwoHundredLinesScrolledToTheEndShowsItsLastLine)

@@ -7,8 +7,10 @@
 #include "framework/gui/qt/WidgetBridge.h"
 
 #include <QApplication>
+#include <QEventLoop>
 #include <QMouseEvent>
 #include <QTest>
+#include <QTimer>
 #include <QWheelEvent>
 #include <QWidget>
 
@@ -75,6 +77,13 @@ protected:
                          Qt::NoModifier);
         QApplication::sendEvent(w, &move);
         QTest::mouseRelease(w, Qt::LeftButton, {}, To);
+    }
+    // qWait sleeps in coarse slices; a real loop lets the repeat timer run at its pace.
+    static void Spin(int Ms)
+    {
+        QEventLoop loop;
+        QTimer::singleShot(Ms, &loop, &QEventLoop::quit);
+        loop.exec();
     }
     static void Key(int K, Qt::KeyboardModifiers Mods = {}) { QTest::keyClick(QApplication::focusWidget(), Qt::Key(K), Mods); }
     // The current cell lies whole inside the cells, clear of the scroll bars.
@@ -382,6 +391,35 @@ TEST_F(GridsTest, ClicksAndDragsOnTheScrollBarScroll)
     EXPECT_EQ(1, Grid->Row());  // no cell was clicked
     QTest::mouseClick(w, Qt::LeftButton, {}, QPoint(Grid->ClientWidth() - TCustomGrid::ScrollBarSize - 8, Grid->ClientHeight() - 8));
     EXPECT_EQ(2, Grid->LeftCol());  // the right arrow of the horizontal bar
+}
+
+TEST_F(GridsTest, AHeldScrollBarRepeatsUntilReleasedOrUntilTheThumbReachesThePointer)
+{
+    MakeTall();
+    Show();
+    QWidget* w = Grid->Window()->ClientWidget();
+    const int32_t x = Grid->ClientWidth() - 8, h = Grid->ClientHeight() - TCustomGrid::ScrollBarSize;
+    QTest::mousePress(w, Qt::LeftButton, {}, QPoint(x, h - 8));  // the down arrow, held
+    EXPECT_EQ(2, Grid->TopRow());
+    Spin(200);
+    EXPECT_EQ(2, Grid->TopRow());  // no repeat before the first delay
+    Spin(400);
+    EXPECT_GT(Grid->TopRow(), 3);
+    QTest::mouseRelease(w, Qt::LeftButton, {}, QPoint(x, h - 8));
+    const int32_t released = Grid->TopRow();
+    Spin(200);
+    EXPECT_EQ(released, Grid->TopRow());
+
+    Grid->SetTopRow(1);
+    const QPoint middle(x, h / 2);  // the trough below the thumb, half way
+    QTest::mousePress(w, Qt::LeftButton, {}, middle);
+    Spin(1000);
+    QTest::mouseRelease(w, Qt::LeftButton, {}, middle);
+    const int32_t stopped = Grid->TopRow();
+    EXPECT_GT(stopped, 1 + Grid->VisibleRowCount());  // it repeated
+    EXPECT_LT(stopped, 16);                            // but not to the end
+    QTest::mouseClick(w, Qt::LeftButton, {}, middle);  // the thumb is under the pointer: a click does not page
+    EXPECT_EQ(stopped, Grid->TopRow());
 }
 
 TEST_F(GridsTest, AFramedGridKeepsScrollingWhenResized)
