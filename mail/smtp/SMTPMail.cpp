@@ -67,6 +67,7 @@ void TQELSMTPMail::StartDialogue()
     if (CurrentAccount)
         login = {CurrentAccount->SMTPSecurity, CurrentAccount->SMTPAuthUser, CurrentAccount->Password,
                  CurrentAccount->TlsOptions()};
+    FSecrets = LoginSecrets(login);
     if (login.Security == msImplicitTLS && !StartTls(login.Tls)) return;
     // S: 220 mail.example ready   (or S: 421 / 554: no service); other replies before it are passed over
     do GetSocketText();
@@ -100,9 +101,10 @@ String TQELSMTPMail::GetSocketText()
     SmtpProtocol::TReplyAssembler reply;
     const bool complete = AwaitReply(reply);
     LastStatus = reply.Status();
-    LastMessage = reply.Message();
-    if (!complete) return reply.Text();  // the session has ended with its report
-    LastReply = TrimRight(reply.Text());
+    // A server may echo what it was sent: no credential of the login reaches the events or the reports.
+    LastMessage = Scrubbed(reply.Message());
+    if (!complete) return Scrubbed(reply.Text());  // the session has ended with its report
+    LastReply = TrimRight(Scrubbed(reply.Text()));
     if (OnServerMessage) OnServerMessage(this, LastStatus, LastMessage);
     Application->ProcessMessages();
     return reply.Text();

@@ -82,7 +82,10 @@ private:
     void SecureOpening(const TLogin& Login);
     bool Extended(const TLogin& Login, std::vector<String>& Extensions);  // EHLO; HELO when refused and nothing needs it
     bool Authenticate(const TLogin& Login, const std::vector<String>& Extensions);
-    bool Refuse(const TLogin& Login, const String& Status, const String& Text);  // the report; false
+    bool Refuse(const String& Status, const String& Text);  // the report; false
+    static std::vector<String> LoginSecrets(const TLogin& Login);  // the password and its encodings
+    String Scrubbed(const String& Text) const;                      // Text without any of FSecrets
+    std::vector<String> FSecrets;                                   // of the running session
     void SendSecret(const String& Line);  // a credential: never a step of the reports
 
     bool FSendingSecret = false;

@@ -44,7 +44,7 @@ void TQELSMTPMail::SecureOpening(const TLogin& Login)
     if (!Extended(Login, extensions)) return;
     if (Login.Security == msStartTLS) {
         if (!SmtpProtocol::Offers(extensions, "STARTTLS")) {
-            Refuse(Login, "0", NoStartTls);
+            Refuse("0", NoStartTls);
             return;
         }
         // C: STARTTLS  S: 220 go ahead; then the session starts afresh under TLS
@@ -52,7 +52,7 @@ void TQELSMTPMail::SecureOpening(const TLogin& Login)
         GetSocketText();
         if (Aborted) return;
         if (LastStatus != "220") {
-            Refuse(Login, "0", StartTlsRefused + LastStatus + " " + LastMessage);
+            Refuse("0", StartTlsRefused + LastStatus + " " + LastMessage);
             return;
         }
         if (!StartTls(Login.Tls) || !Extended(Login, extensions)) return;
@@ -76,7 +76,7 @@ bool TQELSMTPMail::Extended(const TLogin& Login, std::vector<String>& Extensions
     }
     const bool needed = Login.Security == msStartTLS || !Login.User.empty();
     if (IsPermanentFailure(LastStatus) && needed)
-        return Refuse(Login, "0", EhloRefused + LastStatus + " " + LastMessage);
+        return Refuse("0", EhloRefused + LastStatus + " " + LastMessage);
     if (!IsPermanentFailure(LastStatus)) return Expect("250", eeConnect);
     // A server of old knows no EHLO; implicit TLS alone needs none of its extensions.
     Hello();
@@ -100,22 +100,30 @@ bool TQELSMTPMail::Authenticate(const TLogin& Login, const std::vector<String>& 
         }
         if (!Aborted && LastStatus == "334") GetSocketText();
     } else {
-        return Refuse(Login, "0", NoMechanism);
+        return Refuse("0", NoMechanism);
     }
     if (Aborted) return false;
-    if (LastStatus != "235") return Refuse(Login, "0", AuthRefused + LastStatus + " " + LastMessage);
+    if (LastStatus != "235") return Refuse("0", AuthRefused + LastStatus + " " + LastMessage);
     ReplyError = false;
     return true;
 }
 
-bool TQELSMTPMail::Refuse(const TLogin& Login, const String& Status, const String& Text)
+bool TQELSMTPMail::Refuse(const String& Status, const String& Text)
 {
     ReplyError = true;
-    const String plain = WithoutLineEnd(SmtpProtocol::AuthPlain(Login.User, Login.Password));
-    AbortSession(Status, WithoutSecrets(Text, {Login.Password, plain.substr(plain.rfind(' ') + 1),
-                                               WithoutLineEnd(SmtpProtocol::AuthLoginAnswer(Login.Password))}));
+    AbortSession(Status, Scrubbed(Text));
     return false;
 }
+
+std::vector<String> TQELSMTPMail::LoginSecrets(const TLogin& Login)
+{
+    if (Login.User.empty() || Login.Password.empty()) return {};
+    const String plain = WithoutLineEnd(SmtpProtocol::AuthPlain(Login.User, Login.Password));
+    return {Login.Password, plain.substr(plain.rfind(' ') + 1),
+            WithoutLineEnd(SmtpProtocol::AuthLoginAnswer(Login.Password))};
+}
+
+String TQELSMTPMail::Scrubbed(const String& Text) const { return FSecrets.empty() ? Text : WithoutSecrets(Text, FSecrets); }
 
 void TQELSMTPMail::SendSecret(const String& Line)
 {

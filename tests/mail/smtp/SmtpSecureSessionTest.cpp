@@ -93,6 +93,11 @@ protected:
         Mail->OnServerResponse = [this](TObject*, const String& Status, const String& Text, bool) {
             Reported.push_back(Status + " " + Text);
         };
+        // The server's words as the component passes them on (what `qelmail -v` prints).
+        Mail->OnServerMessage = [this](TObject*, const String& Status, const String& Text) {
+            Reported.push_back(Status + " " + Text);
+            Reported.push_back(Mail->LastReply);
+        };
         TQELMessage* m = Mail->Messages()->Add();
         m->FromMail = "anna@test.local";
         m->SendTo = "bob@test.local";
@@ -107,7 +112,7 @@ protected:
         Mail->Execute();
     }
 
-    // No credential, in clear or base64, in the reports (OnServerMessage passes the server's own words).
+    // No credential, in clear or base64, in the reports, the server's passed-on words or LastReply.
     void ExpectNoSecretReported()
     {
         for (const std::string& text : Reported)
